@@ -1,0 +1,10 @@
+#include "aboutdialog.h"
+
+AboutDialog::AboutDialog(QWidget *parent)
+    : QDialog(parent)
+{
+}
+
+AboutDialog::~AboutDialog()
+{
+}

@@ -1,0 +1,192 @@
+#include "mainwindow.h"
+#include "configdialog.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <limits>
+
+MainWindow::MainWindow(QWidget *parent)
+    : QWidget(parent)
+    , statusQueryPending(false)
+{
+    const AppConfig config = ConfigDialog::loadConfig();
+    setWindowTitle(config.title);
+    resize(360, 260);
+    if (config.windowPos.x() >= 0 && config.windowPos.y() >= 0)
+        move(config.windowPos);
+
+    auto *mainLayout = new QVBoxLayout(this);
+
+    auto *topRow = new QHBoxLayout;
+    auto *aboutButton = new QPushButton(QStringLiteral("i"), this);
+    aboutButton->setFixedSize(32, 32);
+    topRow->addWidget(aboutButton);
+    topRow->addStretch();
+    configButton = new QPushButton(QStringLiteral("☰"), this);
+    configButton->setFixedSize(32, 32);
+    topRow->addWidget(configButton);
+    mainLayout->addLayout(topRow);
+
+    auto *stateRow = new QHBoxLayout;
+    stateRow->addStretch();
+    stateIndicator = new QLabel(QStringLiteral("●"), this);
+    stateIndicator->setObjectName(QStringLiteral("stateIndicator"));
+    QFont dotFont = stateIndicator->font();
+    dotFont.setPointSize(18);
+    stateIndicator->setFont(dotFont);
+    stateIndicator->setStyleSheet(QStringLiteral("color: gray;"));
+    stateRow->addWidget(stateIndicator);
+    stateLabel = new QLabel(QStringLiteral("Unbekannt"), this);
+    stateLabel->setObjectName(QStringLiteral("stateLabel"));
+    QFont stateFont = stateLabel->font();
+    stateFont.setPointSize(11);
+    stateFont.setWeight(QFont::Bold);
+    stateLabel->setFont(stateFont);
+    stateRow->addWidget(stateLabel);
+    stateRow->addStretch();
+    mainLayout->addLayout(stateRow);
+
+    mainLayout->addStretch();
+
+    auto *einRow = new QHBoxLayout;
+    einRow->addStretch();
+    einButton = new QPushButton(QStringLiteral("Ein"), this);
+    einButton->setFixedWidth(120);
+    einRow->addWidget(einButton);
+    einRow->addStretch();
+    mainLayout->addLayout(einRow);
+
+    mainLayout->addSpacing(8);
+
+    auto *ausRow = new QHBoxLayout;
+    ausRow->addStretch();
+    ausButton = new QPushButton(QStringLiteral("Aus"), this);
+    ausButton->setFixedWidth(120);
+    ausRow->addWidget(ausButton);
+    ausRow->addStretch();
+    mainLayout->addLayout(ausRow);
+
+    mainLayout->addStretch();
+
+    statusLabel = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(QUORVEL_VERSION)), this);
+    statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    // The status line carries texts the device chose (reason phrases); never render them as markup.
+    statusLabel->setTextFormat(Qt::PlainText);
+    statusLabel->setWordWrap(true);
+    statusLabel->setAlignment(Qt::AlignCenter);
+    mainLayout->addWidget(statusLabel);
+
+    networkManager = new QNetworkAccessManager(this);
+    connect(networkManager, &QNetworkAccessManager::finished, this, &MainWindow::onReplyFinished);
+
+    pollTimer = new QTimer(this);
+    pollTimer->setObjectName(QStringLiteral("pollTimer"));
+    pollTimer->setSingleShot(true);
+    connect(pollTimer, &QTimer::timeout, this, &MainWindow::queryStatus);
+
+    connect(configButton, &QPushButton::clicked, this, &MainWindow::onConfigClicked);
+    connect(einButton, &QPushButton::clicked, this, &MainWindow::onEinClicked);
+    connect(ausButton, &QPushButton::clicked, this, &MainWindow::onAusClicked);
+
+    QTimer::singleShot(200, this, &MainWindow::queryStatus);
+}
+
+MainWindow::~MainWindow()
+{
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    ConfigDialog::saveWindowPos(pos());
+    event->accept();
+}
+
+void MainWindow::onConfigClicked()
+{
+}
+
+void MainWindow::onEinClicked()
+{
+}
+
+void MainWindow::onAusClicked()
+{
+}
+
+void MainWindow::onReplyFinished(QNetworkReply *reply)
+{
+    if (statusQueryPending) {
+        if (reply->error() == QNetworkReply::NoError) {
+            const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
+            const QString power = document.object().value(QStringLiteral("POWER")).toString().toUpper();
+            if (power == QLatin1String("ON"))
+                showState(QStringLiteral("color: #2ecc40;"), QStringLiteral("EIN"));
+            else if (power == QLatin1String("OFF"))
+                showState(QStringLiteral("color: #e74c3c;"), QStringLiteral("AUS"));
+            else
+                showState(QStringLiteral("color: gray;"), QStringLiteral("Unbekannt"));
+            statusLabel->setText(QStringLiteral("Bereit."));
+        } else {
+            showState(QStringLiteral("color: gray;"), QStringLiteral("Unbekannt"));
+            statusLabel->setText(QStringLiteral("Status-Abfrage fehlgeschlagen: %1").arg(reply->errorString()));
+        }
+        scheduleNextPoll();
+    }
+    reply->deleteLater();
+}
+
+void MainWindow::queryStatus()
+{
+    pollTimer->stop();
+    const QString url = tasmotaStatusUrl();
+    if (url.isEmpty()) {
+        showState(QStringLiteral("color: gray;"), QStringLiteral("Unbekannt"));
+        scheduleNextPoll();
+        return;
+    }
+    statusQueryPending = true;
+    networkManager->get(QNetworkRequest(QUrl(url, QUrl::TolerantMode)));
+}
+
+QString MainWindow::tasmotaStatusUrl() const
+{
+    const QUrl url(ConfigDialog::loadConfig().ein.url.trimmed(), QUrl::TolerantMode);
+    if (!url.isValid())
+        return QString();
+    QString host = url.host();
+    if (host.isEmpty())
+        return QString();
+    // host() strips the brackets of an IPv6 literal; without them the address is not a host.
+    if (host.contains(QLatin1Char(':')))
+        host = QLatin1Char('[') + host + QLatin1Char(']');
+    return QStringLiteral("%1://%2/cm?cmnd=Power").arg(url.scheme(), host);
+}
+
+void MainWindow::scheduleNextPoll()
+{
+    // Clamp rather than overflow: a huge interval must still mean "a long time", not a negative delay.
+    const qint64 ms = qint64(ConfigDialog::loadConfig().interval) * 1000;
+    pollTimer->start(int(qMin<qint64>(ms, std::numeric_limits<int>::max())));
+}
+
+void MainWindow::sendRequest(const SenderConfig &sender)
+{
+    Q_UNUSED(sender);
+}
+
+void MainWindow::showState(const QString &colour, const QString &word)
+{
+    stateIndicator->setStyleSheet(colour);
+    stateLabel->setText(word);
+}

@@ -1,0 +1,49 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include <QWidget>
+
+class QCloseEvent;
+class QLabel;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QPushButton;
+class QTimer;
+struct SenderConfig;
+
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void onConfigClicked();
+    void onEinClicked();
+    void onAusClicked();
+    void onReplyFinished(QNetworkReply *reply);
+    void queryStatus();
+
+private:
+    QString tasmotaStatusUrl() const;
+    void scheduleNextPoll();
+    void sendRequest(const SenderConfig &sender);
+    void showState(const QString &colour, const QString &word);
+
+    QPushButton *configButton;
+    QPushButton *einButton;
+    QPushButton *ausButton;
+    QLabel *stateIndicator;
+    QLabel *stateLabel;
+    QLabel *statusLabel;
+    QNetworkAccessManager *networkManager;
+    QTimer *pollTimer;
+    bool statusQueryPending;
+};
+
+#endif

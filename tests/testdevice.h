@@ -1,0 +1,80 @@
+#ifndef TESTDEVICE_H
+#define TESTDEVICE_H
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <QTcpServer>
+
+#include <functional>
+
+class QTcpSocket;
+
+struct DeviceRequest
+{
+    QByteArray method;
+    QString url; // absolute, as the proxy sees it
+    QList<QPair<QByteArray, QByteArray>> headers;
+    QByteArray body;
+    qint64 receivedAt = 0; // ms since the device started
+
+    bool hasHeader(const QByteArray &name) const;
+    QByteArray header(const QByteArray &name) const;
+};
+
+struct DeviceAnswer
+{
+    enum Mode {
+        Complete, // status line, headers and the whole body
+        Hang,     // accept the request and never answer
+        Trickle,  // announce a long body and send one byte every trickleMs
+        Endless,  // send body data without end
+        Reset,    // drop the connection at once
+        CutOff    // announce a body and close after part of it
+    };
+    int status = 200;
+    QByteArray reason = "OK";
+    QByteArray body;
+    int delayMs = 0;
+    Mode mode = Complete;
+    int trickleMs = 50;
+};
+
+// A device on loopback that plays every host: installed as the application's HTTP proxy,
+// it sees each request with its absolute URL and answers as told.
+class TestDevice : public QObject
+{
+    Q_OBJECT
+
+public:
+    TestDevice();
+    ~TestDevice() override;
+
+    void answerAlways(const DeviceAnswer &answer);
+    void answerBy(std::function<DeviceAnswer(const DeviceRequest &)> handler);
+
+    QList<DeviceRequest> requests;
+    qint64 bytesSent = 0;
+
+signals:
+    void requestReceived();
+
+private:
+    void readFrom(QTcpSocket *socket);
+    void answer(QTcpSocket *socket, const DeviceAnswer &answer);
+
+    QTcpServer server;
+    QElapsedTimer clock;
+    std::function<DeviceAnswer(const DeviceRequest &)> handler;
+};
+
+// The configuration file of the program under test: beside the test binary.
+QString configPath();
+void writeConfig(const QByteArray &contents);
+void removeConfig();
+QByteArray readConfig();
+
+#endif
