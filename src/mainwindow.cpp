@@ -16,6 +16,18 @@
 
 #include <limits>
 
+namespace {
+
+// Longest a request may take from sending to finishing; a device that hangs or trickles must not
+// leave the buttons disabled or polling stopped for good.
+const int REQUEST_TIME_LIMIT_MS = 15000;
+
+// Each reply carries the kind of request that produced it, so that overlapping status and switch
+// requests are each handled as what they are.
+const char STATUS_QUERY_PROPERTY[] = "quorvelStatusQuery";
+
+} // namespace
+
 MainWindow::MainWindow(QWidget *parent)
     : QWidget(parent)
     , statusQueryPending(false)
@@ -88,6 +100,7 @@ MainWindow::MainWindow(QWidget *parent)
     mainLayout->addWidget(statusLabel);
 
     networkManager = new QNetworkAccessManager(this);
+    networkManager->setTransferTimeout(REQUEST_TIME_LIMIT_MS);
     connect(networkManager, &QNetworkAccessManager::finished, this, &MainWindow::onReplyFinished);
 
     pollTimer = new QTimer(this);
@@ -118,15 +131,21 @@ void MainWindow::onConfigClicked()
 
 void MainWindow::onEinClicked()
 {
+    sendRequest(ConfigDialog::loadConfig().ein);
 }
 
 void MainWindow::onAusClicked()
 {
+    sendRequest(ConfigDialog::loadConfig().aus);
 }
 
 void MainWindow::onReplyFinished(QNetworkReply *reply)
 {
-    if (statusQueryPending) {
+    // The flag describes only the request sent last; the kind recorded on the reply is exact.
+    const QVariant kind = reply->property(STATUS_QUERY_PROPERTY);
+    const bool isStatusReply = kind.isValid() ? kind.toBool() : statusQueryPending;
+
+    if (isStatusReply) {
         if (reply->error() == QNetworkReply::NoError) {
             const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
             const QString power = document.object().value(QStringLiteral("POWER")).toString().toUpper();
@@ -142,6 +161,17 @@ void MainWindow::onReplyFinished(QNetworkReply *reply)
             statusLabel->setText(QStringLiteral("Status-Abfrage fehlgeschlagen: %1").arg(reply->errorString()));
         }
         scheduleNextPoll();
+    } else {
+        einButton->setEnabled(true);
+        ausButton->setEnabled(true);
+        if (reply->error() == QNetworkReply::NoError) {
+            const int code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            statusLabel->setText(QStringLiteral("Erfolgreich gesendet. HTTP-Status: %1").arg(code));
+            QTimer::singleShot(600, this, &MainWindow::queryStatus);
+        } else {
+            statusLabel->setText(QStringLiteral("Fehler beim Senden: %1").arg(reply->errorString()));
+            scheduleNextPoll();
+        }
     }
     reply->deleteLater();
 }
@@ -156,7 +186,7 @@ void MainWindow::queryStatus()
         return;
     }
     statusQueryPending = true;
-    networkManager->get(QNetworkRequest(QUrl(url, QUrl::TolerantMode)));
+    watch(networkManager->get(QNetworkRequest(QUrl(url, QUrl::TolerantMode))), true);
 }
 
 QString MainWindow::tasmotaStatusUrl() const
@@ -182,7 +212,45 @@ void MainWindow::scheduleNextPoll()
 
 void MainWindow::sendRequest(const SenderConfig &sender)
 {
-    Q_UNUSED(sender);
+    const QString text = sender.url.trimmed();
+    if (text.isEmpty()) {
+        statusLabel->setText(QStringLiteral("Fehler: Keine URL konfiguriert. Bitte erst ☰ öffnen."));
+        return;
+    }
+    const QUrl url(text, QUrl::TolerantMode);
+    if (!url.isValid() || url.scheme().isEmpty()) {
+        statusLabel->setText(QStringLiteral("Fehler: Ungültige URL (Schema fehlt?)."));
+        return;
+    }
+
+    einButton->setEnabled(false);
+    ausButton->setEnabled(false);
+    statusLabel->setText(QStringLiteral("Sende…"));
+    statusQueryPending = false;
+    pollTimer->stop();
+
+    QNetworkRequest request(url);
+    QNetworkReply *reply;
+    if (sender.method.compare(QLatin1String("POST"), Qt::CaseInsensitive) == 0) {
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("text/html; charset=utf-8"));
+        reply = networkManager->post(request, QByteArray());
+    } else {
+        reply = networkManager->get(request);
+    }
+    watch(reply, false);
+}
+
+void MainWindow::watch(QNetworkReply *reply, bool isStatusQuery)
+{
+    reply->setProperty(STATUS_QUERY_PROPERTY, isStatusQuery);
+    // The manager's transfer timeout ends a stalled transfer; this ends one that keeps trickling.
+    const int limit = networkManager->transferTimeout();
+    if (limit > 0) {
+        QTimer::singleShot(limit, reply, [reply] {
+            if (reply->isRunning())
+                reply->abort();
+        });
+    }
 }
 
 void MainWindow::showState(const QString &colour, const QString &word)

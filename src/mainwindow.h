@@ -33,6 +33,7 @@ private:
     QString tasmotaStatusUrl() const;
     void scheduleNextPoll();
     void sendRequest(const SenderConfig &sender);
+    void watch(QNetworkReply *reply, bool isStatusQuery);
     void showState(const QString &colour, const QString &word);
 
     QPushButton *configButton;

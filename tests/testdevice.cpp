@@ -109,7 +109,7 @@ void TestDevice::answer(QTcpSocket *socket, const DeviceAnswer &reply)
         return;
     case DeviceAnswer::Complete:
         send(statusLine + "Content-Type: application/json\r\nContent-Length: "
-             + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n" + reply.body);
+             + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n" + reply.extraHeaders + "\r\n" + reply.body);
         socket->disconnectFromHost();
         return;
     case DeviceAnswer::CutOff:

@@ -35,9 +35,15 @@ struct DeviceAnswer
         Reset,    // drop the connection at once
         CutOff    // announce a body and close after part of it
     };
-    int status = 200;
-    QByteArray reason = "OK";
+    DeviceAnswer(int status = 200, const QByteArray &reason = "OK", const QByteArray &body = QByteArray())
+        : status(status), reason(reason), body(body)
+    {
+    }
+
+    int status;
+    QByteArray reason;
     QByteArray body;
+    QByteArray extraHeaders; // complete lines, each ending in \r\n
     int delayMs = 0;
     Mode mode = Complete;
     int trickleMs = 50;
