@@ -1,14 +1,150 @@
 #include "configdialog.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
+#include <QVBoxLayout>
 
 const QString DEFAULT_TITLE = QStringLiteral("Quorvel");
+
+namespace {
+
+QComboBox *createMethodBox(QWidget *parent)
+{
+    auto *box = new QComboBox(parent);
+    box->addItem(QStringLiteral("POST"));
+    box->addItem(QStringLiteral("GET"));
+    return box;
+}
+
+// Show the method a switch request really uses: POST for "post" in any case, GET for anything else.
+void showMethod(QComboBox *box, const QString &method)
+{
+    const bool post = method.compare(QLatin1String("POST"), Qt::CaseInsensitive) == 0;
+    box->setCurrentIndex(box->findText(post ? QStringLiteral("POST") : QStringLiteral("GET")));
+}
+
+} // namespace
 
 ConfigDialog::ConfigDialog(QWidget *parent)
     : QDialog(parent)
 {
+    setWindowTitle(QStringLiteral("Konfiguration"));
+    resize(440, 380);
+
+    auto *mainLayout = new QVBoxLayout(this);
+
+    auto *generalGroup = new QGroupBox(QStringLiteral("Allgemein"), this);
+    auto *generalLayout = new QVBoxLayout(generalGroup);
+    auto *titleRow = new QHBoxLayout;
+    titleRow->addWidget(new QLabel(QStringLiteral("Fenstertitel:"), generalGroup));
+    titleEdit = new QLineEdit(generalGroup);
+    titleEdit->setPlaceholderText(DEFAULT_TITLE);
+    titleRow->addWidget(titleEdit);
+    generalLayout->addLayout(titleRow);
+    auto *intervalRow = new QHBoxLayout;
+    intervalRow->addWidget(new QLabel(QStringLiteral("Abfrageintervall:"), generalGroup));
+    intervalEdit = new QLineEdit(generalGroup);
+    intervalEdit->setFixedWidth(50);
+    intervalRow->addWidget(intervalEdit);
+    intervalRow->addWidget(new QLabel(QStringLiteral("Sekunden"), generalGroup));
+    intervalRow->addStretch();
+    generalLayout->addLayout(intervalRow);
+    mainLayout->addWidget(generalGroup);
+
+    auto *einGroup = new QGroupBox(QStringLiteral("Ein"), this);
+    auto *einLayout = new QVBoxLayout(einGroup);
+    auto *einUrlRow = new QHBoxLayout;
+    einUrlRow->addWidget(new QLabel(QStringLiteral("Ziel-URL:"), einGroup));
+    einUrlEdit = new QLineEdit(einGroup);
+    einUrlRow->addWidget(einUrlEdit);
+    einLayout->addLayout(einUrlRow);
+    auto *einMethodRow = new QHBoxLayout;
+    einMethodRow->addWidget(new QLabel(QStringLiteral("Methode:"), einGroup));
+    einMethodBox = createMethodBox(einGroup);
+    einMethodRow->addWidget(einMethodBox);
+    einMethodRow->addStretch();
+    einLayout->addLayout(einMethodRow);
+    mainLayout->addWidget(einGroup);
+
+    auto *ausGroup = new QGroupBox(QStringLiteral("Aus"), this);
+    auto *ausLayout = new QVBoxLayout(ausGroup);
+    auto *ausUrlRow = new QHBoxLayout;
+    ausUrlRow->addWidget(new QLabel(QStringLiteral("Ziel-URL:"), ausGroup));
+    ausUrlEdit = new QLineEdit(ausGroup);
+    ausUrlRow->addWidget(ausUrlEdit);
+    ausLayout->addLayout(ausUrlRow);
+    auto *ausMethodRow = new QHBoxLayout;
+    ausMethodRow->addWidget(new QLabel(QStringLiteral("Methode:"), ausGroup));
+    ausMethodBox = createMethodBox(ausGroup);
+    ausMethodRow->addWidget(ausMethodBox);
+    ausMethodRow->addStretch();
+    ausLayout->addLayout(ausMethodRow);
+    mainLayout->addWidget(ausGroup);
+
+    mainLayout->addStretch();
+
+    // Shown only when a save could not be written; the dialog then stays open with the input.
+    saveErrorLabel = new QLabel(this);
+    saveErrorLabel->setObjectName(QStringLiteral("saveErrorLabel"));
+    saveErrorLabel->setTextFormat(Qt::PlainText);
+    saveErrorLabel->setWordWrap(true);
+    saveErrorLabel->setStyleSheet(QStringLiteral("color: #e74c3c;"));
+    saveErrorLabel->hide();
+    mainLayout->addWidget(saveErrorLabel);
+
+    auto *buttonRow = new QHBoxLayout;
+    auto *saveButton = new QPushButton(QStringLiteral("Speichern"), this);
+    auto *cancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
+    buttonRow->addStretch();
+    buttonRow->addWidget(saveButton);
+    buttonRow->addWidget(cancelButton);
+    mainLayout->addLayout(buttonRow);
+
+    connect(saveButton, &QPushButton::clicked, this, &ConfigDialog::onSaveClicked);
+    connect(cancelButton, &QPushButton::clicked, this, &ConfigDialog::reject);
+
+    populateFromConfig(loadConfig());
+}
+
+void ConfigDialog::populateFromConfig(const AppConfig &config)
+{
+    titleEdit->setText(config.title);
+    intervalEdit->setText(QString::number(config.interval));
+    einUrlEdit->setText(config.ein.url);
+    showMethod(einMethodBox, config.ein.method);
+    ausUrlEdit->setText(config.aus.url);
+    showMethod(ausMethodBox, config.aus.method);
+}
+
+void ConfigDialog::onSaveClicked()
+{
+    QSettings settings(configFilePath(), QSettings::IniFormat);
+
+    const QString title = titleEdit->text().trimmed();
+    settings.setValue(QStringLiteral("Allgemein/Titel"), title.isEmpty() ? DEFAULT_TITLE : title);
+    bool ok = false;
+    const int interval = intervalEdit->text().trimmed().toInt(&ok, 10);
+    settings.setValue(QStringLiteral("Allgemein/Intervall"), ok && interval > 0 ? interval : 1);
+    settings.setValue(QStringLiteral("SenderEin/Url"), einUrlEdit->text().trimmed());
+    settings.setValue(QStringLiteral("SenderEin/Method"), einMethodBox->currentText());
+    settings.setValue(QStringLiteral("SenderAus/Url"), ausUrlEdit->text().trimmed());
+    settings.setValue(QStringLiteral("SenderAus/Method"), ausMethodBox->currentText());
+    settings.sync();
+
+    if (settings.status() != QSettings::NoError) {
+        saveErrorLabel->setText(QStringLiteral("Die Konfiguration konnte nicht gespeichert werden: %1")
+                                    .arg(QDir::toNativeSeparators(configFilePath())));
+        saveErrorLabel->show();
+        return;
+    }
+    accept();
 }
 
 QString ConfigDialog::configFilePath()

@@ -20,6 +20,10 @@ struct AppConfig
     SenderConfig aus;
 };
 
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
 class ConfigDialog : public QDialog
 {
     Q_OBJECT
@@ -30,8 +34,20 @@ public:
     static AppConfig loadConfig();
     static void saveWindowPos(const QPoint &pos);
 
+private slots:
+    void onSaveClicked();
+
 private:
     static QString configFilePath();
+    void populateFromConfig(const AppConfig &config);
+
+    QLineEdit *titleEdit;
+    QLineEdit *intervalEdit;
+    QLineEdit *einUrlEdit;
+    QComboBox *einMethodBox;
+    QLineEdit *ausUrlEdit;
+    QComboBox *ausMethodBox;
+    QLabel *saveErrorLabel;
 };
 
 #endif

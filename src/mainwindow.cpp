@@ -127,6 +127,13 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::onConfigClicked()
 {
+    ConfigDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    setWindowTitle(ConfigDialog::loadConfig().title);
+    statusLabel->setText(QStringLiteral("Konfiguration gespeichert."));
+    pollTimer->stop();
+    QTimer::singleShot(200, this, &MainWindow::queryStatus);
 }
 
 void MainWindow::onEinClicked()

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkProxy>
 #include <QTcpSocket>
 #include <QTimer>
@@ -151,7 +152,10 @@ void writeConfig(const QByteArray &contents)
 
 void removeConfig()
 {
-    QFile::remove(configPath());
+    if (QFileInfo(configPath()).isDir())
+        QDir(configPath()).removeRecursively();
+    else
+        QFile::remove(configPath());
 }
 
 QByteArray readConfig()
