@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "aboutdialog.h"
 #include "configdialog.h"
 
 #include <QCloseEvent>
@@ -108,6 +109,10 @@ MainWindow::MainWindow(QWidget *parent)
     pollTimer->setSingleShot(true);
     connect(pollTimer, &QTimer::timeout, this, &MainWindow::queryStatus);
 
+    connect(aboutButton, &QPushButton::clicked, this, [this] {
+        AboutDialog dialog(this);
+        dialog.exec();
+    });
     connect(configButton, &QPushButton::clicked, this, &MainWindow::onConfigClicked);
     connect(einButton, &QPushButton::clicked, this, &MainWindow::onEinClicked);
     connect(ausButton, &QPushButton::clicked, this, &MainWindow::onAusClicked);
