@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
+#include <limits>
+
 const QString DEFAULT_TITLE = QStringLiteral("Quorvel");
 
 namespace {
@@ -28,6 +30,15 @@ void showMethod(QComboBox *box, const QString &method)
 {
     const bool post = method.compare(QLatin1String("POST"), Qt::CaseInsensitive) == 0;
     box->setCurrentIndex(box->findText(post ? QStringLiteral("POST") : QStringLiteral("GET")));
+}
+
+// QVariant::toInt() wraps numbers beyond 32 bits into some other number; such a value does not
+// convert and reads as 0, like any other text that is not an integer.
+int readInt(const QSettings &settings, const QString &key, int defaultValue)
+{
+    bool ok = false;
+    const qlonglong value = settings.value(key, defaultValue).toLongLong(&ok);
+    return ok && value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max() ? int(value) : 0;
 }
 
 } // namespace
@@ -158,12 +169,12 @@ AppConfig ConfigDialog::loadConfig()
     QSettings settings(configFilePath(), QSettings::IniFormat);
 
     config.title = settings.value(QStringLiteral("Allgemein/Titel"), DEFAULT_TITLE).toString();
-    config.interval = settings.value(QStringLiteral("Allgemein/Intervall"), 10).toInt();
+    config.interval = readInt(settings, QStringLiteral("Allgemein/Intervall"), 10);
     if (config.interval < 1)
         config.interval = 10;
 
-    const int x = settings.value(QStringLiteral("Fenster/X"), -1).toInt();
-    const int y = settings.value(QStringLiteral("Fenster/Y"), -1).toInt();
+    const int x = readInt(settings, QStringLiteral("Fenster/X"), -1);
+    const int y = readInt(settings, QStringLiteral("Fenster/Y"), -1);
     config.windowPos = QPoint(x, y);
 
     config.ein.url = settings.value(QStringLiteral("SenderEin/Url"), QString()).toString();

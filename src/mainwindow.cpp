@@ -27,6 +27,21 @@ const int REQUEST_TIME_LIMIT_MS = 15000;
 // requests are each handled as what they are.
 const char STATUS_QUERY_PROPERTY[] = "quorvelStatusQuery";
 
+// A real answer is a few dozen bytes; a device that sends without end must not fill the memory.
+const qint64 MAX_REPLY_BYTES = 1024 * 1024;
+const char TOO_LARGE_PROPERTY[] = "quorvelTooLarge";
+
+// Why a reply failed, or an empty text when it did not. A body past the bound counts as a
+// failure also when it arrived whole before it could be stopped.
+QString failureOf(QNetworkReply *reply)
+{
+    if (reply->property(TOO_LARGE_PROPERTY).toBool() || reply->bytesAvailable() > MAX_REPLY_BYTES)
+        return QStringLiteral("Antwort zu groß (mehr als 1 MiB)");
+    if (reply->error() != QNetworkReply::NoError)
+        return reply->errorString();
+    return QString();
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -157,8 +172,9 @@ void MainWindow::onReplyFinished(QNetworkReply *reply)
     const QVariant kind = reply->property(STATUS_QUERY_PROPERTY);
     const bool isStatusReply = kind.isValid() ? kind.toBool() : statusQueryPending;
 
+    const QString failure = failureOf(reply);
     if (isStatusReply) {
-        if (reply->error() == QNetworkReply::NoError) {
+        if (failure.isEmpty()) {
             const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
             const QString power = document.object().value(QStringLiteral("POWER")).toString().toUpper();
             if (power == QLatin1String("ON"))
@@ -170,18 +186,18 @@ void MainWindow::onReplyFinished(QNetworkReply *reply)
             statusLabel->setText(QStringLiteral("Bereit."));
         } else {
             showState(QStringLiteral("color: gray;"), QStringLiteral("Unbekannt"));
-            statusLabel->setText(QStringLiteral("Status-Abfrage fehlgeschlagen: %1").arg(reply->errorString()));
+            statusLabel->setText(QStringLiteral("Status-Abfrage fehlgeschlagen: %1").arg(failure));
         }
         scheduleNextPoll();
     } else {
         einButton->setEnabled(true);
         ausButton->setEnabled(true);
-        if (reply->error() == QNetworkReply::NoError) {
+        if (failure.isEmpty()) {
             const int code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
             statusLabel->setText(QStringLiteral("Erfolgreich gesendet. HTTP-Status: %1").arg(code));
             QTimer::singleShot(600, this, &MainWindow::queryStatus);
         } else {
-            statusLabel->setText(QStringLiteral("Fehler beim Senden: %1").arg(reply->errorString()));
+            statusLabel->setText(QStringLiteral("Fehler beim Senden: %1").arg(failure));
             scheduleNextPoll();
         }
     }
@@ -255,6 +271,13 @@ void MainWindow::sendRequest(const SenderConfig &sender)
 void MainWindow::watch(QNetworkReply *reply, bool isStatusQuery)
 {
     reply->setProperty(STATUS_QUERY_PROPERTY, isStatusQuery);
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received) {
+        if (received <= MAX_REPLY_BYTES)
+            return;
+        reply->setProperty(TOO_LARGE_PROPERTY, true);
+        if (reply->isRunning())
+            reply->abort();
+    });
     // The manager's transfer timeout ends a stalled transfer; this ends one that keeps trickling.
     const int limit = networkManager->transferTimeout();
     if (limit > 0) {
