@@ -101,6 +101,8 @@ void TestDevice::answer(QTcpSocket *socket, const DeviceAnswer &reply)
         bytesSent += data.size();
         socket->write(data);
     };
+    if (reply.mode != DeviceAnswer::Hang && reply.mode != DeviceAnswer::Reset)
+        ++answered;
     const QByteArray statusLine = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reply.reason + "\r\n";
     switch (reply.mode) {
     case DeviceAnswer::Hang:

@@ -64,6 +64,7 @@ public:
 
     QList<DeviceRequest> requests;
     qint64 bytesSent = 0;
+    int answered = 0; // requests that got a status line
 
 signals:
     void requestReceived();
