@@ -59,10 +59,13 @@ MainWindow::MainWindow(QWidget *parent)
     auto *topRow = new QHBoxLayout;
     auto *aboutButton = new QPushButton(QStringLiteral("i"), this);
     aboutButton->setFixedSize(32, 32);
+    // Screen readers would read the bare glyphs as a letter and a trigram symbol.
+    aboutButton->setAccessibleName(QStringLiteral("Über Quorvel"));
     topRow->addWidget(aboutButton);
     topRow->addStretch();
     configButton = new QPushButton(QStringLiteral("☰"), this);
     configButton->setFixedSize(32, 32);
+    configButton->setAccessibleName(QStringLiteral("Konfiguration"));
     topRow->addWidget(configButton);
     mainLayout->addLayout(topRow);
 
@@ -73,7 +76,6 @@ MainWindow::MainWindow(QWidget *parent)
     QFont dotFont = stateIndicator->font();
     dotFont.setPointSize(18);
     stateIndicator->setFont(dotFont);
-    stateIndicator->setStyleSheet(QStringLiteral("color: gray;"));
     stateRow->addWidget(stateIndicator);
     stateLabel = new QLabel(QStringLiteral("Unbekannt"), this);
     stateLabel->setObjectName(QStringLiteral("stateLabel"));
@@ -83,6 +85,7 @@ MainWindow::MainWindow(QWidget *parent)
     stateLabel->setFont(stateFont);
     stateRow->addWidget(stateLabel);
     stateRow->addStretch();
+    showState(QStringLiteral("color: gray;"), QStringLiteral("Unbekannt"));
     mainLayout->addLayout(stateRow);
 
     mainLayout->addStretch();
@@ -292,4 +295,8 @@ void MainWindow::showState(const QString &colour, const QString &word)
 {
     stateIndicator->setStyleSheet(colour);
     stateLabel->setText(word);
+    // The dot says nothing without its colour; both carry the state for assistive technology.
+    const QString name = QStringLiteral("Zustand: %1").arg(word);
+    stateIndicator->setAccessibleName(name);
+    stateLabel->setAccessibleName(name);
 }

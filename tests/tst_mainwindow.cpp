@@ -1,7 +1,9 @@
 #include "mainwindow.h"
 #include "testdevice.h"
 
+#include <QAccessible>
 #include <QLabel>
+#include <QPushButton>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QtTest>
@@ -27,6 +29,7 @@ private slots:
     void handEditedFileTakesEffectAtNextPoll();
     void hugeIntervalIsClamped_data();
     void hugeIntervalIsClamped();
+    void accessibleNamesFollowTheState();
 
 private:
     static QLabel *label(MainWindow &w, const char *name) { return w.findChild<QLabel *>(name); }
@@ -254,6 +257,31 @@ void TestMainWindow::hugeIntervalIsClamped()
     auto *poll = w.findChild<QTimer *>("pollTimer");
     QTRY_VERIFY(poll->isActive());
     QCOMPARE(poll->interval(), ms);
+}
+
+void TestMainWindow::accessibleNamesFollowTheState()
+{
+    writeConfig("[Allgemein]\nIntervall=1\n[SenderEin]\nUrl=http://steckdose.test/on\n");
+    TestDevice device;
+    device.answerBy([&device](const DeviceRequest &) {
+        return DeviceAnswer(200, "OK", device.requests.size() == 1 ? R"({"POWER":"ON"})" : R"({"POWER":"OFF"})");
+    });
+    auto name = [](QObject *o) { return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name); };
+
+    MainWindow w;
+    QStringList buttons;
+    for (QPushButton *b : w.findChildren<QPushButton *>())
+        buttons << name(b);
+    QCOMPARE(buttons, QStringList({"Über Quorvel", "Konfiguration", "Ein", "Aus"}));
+    QLabel *dot = label(w, "stateIndicator");
+    QLabel *word = label(w, "stateLabel");
+    QCOMPARE(name(dot), QStringLiteral("Zustand: Unbekannt"));
+    QTRY_COMPARE(name(dot), QStringLiteral("Zustand: EIN"));
+    QCOMPARE(name(word), QStringLiteral("Zustand: EIN"));
+    QTRY_COMPARE(name(word), QStringLiteral("Zustand: AUS"));
+    QCOMPARE(name(dot), QStringLiteral("Zustand: AUS"));
+    QCOMPARE(dot->text(), QStringLiteral("●")); // the visible texts stay as they are
+    QCOMPARE(word->text(), QStringLiteral("AUS"));
 }
 
 QTEST_MAIN(TestMainWindow)
