@@ -25,6 +25,25 @@ QComboBox *createMethodBox(QWidget *parent)
     return box;
 }
 
+// The "Ein" and "Aus" groups: a URL row and a method row.
+QGroupBox *createSenderGroup(const QString &title, QWidget *parent, QLineEdit *&urlEdit, QComboBox *&methodBox)
+{
+    auto *group = new QGroupBox(title, parent);
+    auto *layout = new QVBoxLayout(group);
+    auto *urlRow = new QHBoxLayout;
+    urlRow->addWidget(new QLabel(QStringLiteral("Ziel-URL:"), group));
+    urlEdit = new QLineEdit(group);
+    urlRow->addWidget(urlEdit);
+    layout->addLayout(urlRow);
+    auto *methodRow = new QHBoxLayout;
+    methodRow->addWidget(new QLabel(QStringLiteral("Methode:"), group));
+    methodBox = createMethodBox(group);
+    methodRow->addWidget(methodBox);
+    methodRow->addStretch();
+    layout->addLayout(methodRow);
+    return group;
+}
+
 // Show the method a switch request really uses: POST for "post" in any case, GET for anything else.
 void showMethod(QComboBox *box, const QString &method)
 {
@@ -69,35 +88,8 @@ ConfigDialog::ConfigDialog(QWidget *parent)
     generalLayout->addLayout(intervalRow);
     mainLayout->addWidget(generalGroup);
 
-    auto *einGroup = new QGroupBox(QStringLiteral("Ein"), this);
-    auto *einLayout = new QVBoxLayout(einGroup);
-    auto *einUrlRow = new QHBoxLayout;
-    einUrlRow->addWidget(new QLabel(QStringLiteral("Ziel-URL:"), einGroup));
-    einUrlEdit = new QLineEdit(einGroup);
-    einUrlRow->addWidget(einUrlEdit);
-    einLayout->addLayout(einUrlRow);
-    auto *einMethodRow = new QHBoxLayout;
-    einMethodRow->addWidget(new QLabel(QStringLiteral("Methode:"), einGroup));
-    einMethodBox = createMethodBox(einGroup);
-    einMethodRow->addWidget(einMethodBox);
-    einMethodRow->addStretch();
-    einLayout->addLayout(einMethodRow);
-    mainLayout->addWidget(einGroup);
-
-    auto *ausGroup = new QGroupBox(QStringLiteral("Aus"), this);
-    auto *ausLayout = new QVBoxLayout(ausGroup);
-    auto *ausUrlRow = new QHBoxLayout;
-    ausUrlRow->addWidget(new QLabel(QStringLiteral("Ziel-URL:"), ausGroup));
-    ausUrlEdit = new QLineEdit(ausGroup);
-    ausUrlRow->addWidget(ausUrlEdit);
-    ausLayout->addLayout(ausUrlRow);
-    auto *ausMethodRow = new QHBoxLayout;
-    ausMethodRow->addWidget(new QLabel(QStringLiteral("Methode:"), ausGroup));
-    ausMethodBox = createMethodBox(ausGroup);
-    ausMethodRow->addWidget(ausMethodBox);
-    ausMethodRow->addStretch();
-    ausLayout->addLayout(ausMethodRow);
-    mainLayout->addWidget(ausGroup);
+    mainLayout->addWidget(createSenderGroup(QStringLiteral("Ein"), this, einUrlEdit, einMethodBox));
+    mainLayout->addWidget(createSenderGroup(QStringLiteral("Aus"), this, ausUrlEdit, ausMethodBox));
 
     mainLayout->addStretch();
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkProxy>
+#include <QPushButton>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -136,6 +137,14 @@ void TestDevice::answer(QTcpSocket *socket, const DeviceAnswer &reply)
         return;
     }
     }
+}
+
+QPushButton *buttonWithText(QWidget *parent, const QString &text)
+{
+    for (QPushButton *button : parent->findChildren<QPushButton *>())
+        if (button->text() == text)
+            return button;
+    return nullptr;
 }
 
 QString configPath()

@@ -78,6 +78,12 @@ private:
     std::function<DeviceAnswer(const DeviceRequest &)> handler;
 };
 
+class QPushButton;
+class QWidget;
+
+// The push button among `parent`'s children that shows `text`.
+QPushButton *buttonWithText(QWidget *parent, const QString &text);
+
 // The configuration file of the program under test: beside the test binary.
 QString configPath();
 void writeConfig(const QByteArray &contents);

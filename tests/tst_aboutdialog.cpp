@@ -60,9 +60,7 @@ void TestAboutDialog::closing()
     });
     poll.start(10);
 
-    for (QPushButton *b : w.findChildren<QPushButton *>())
-        if (b->text() == QLatin1String("i"))
-            b->click();
+    buttonWithText(&w, "i")->click();
 
     QCOMPARE(finished, result);
     QCOMPARE(labels.value(0), QStringLiteral("Quorvel")); // the heading ignores the configured title

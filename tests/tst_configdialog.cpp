@@ -32,14 +32,6 @@ QComboBox *methodBox(QDialog *d, const char *group)
     return nullptr;
 }
 
-QPushButton *button(QWidget *w, const QString &text)
-{
-    for (QPushButton *b : w->findChildren<QPushButton *>())
-        if (b->text() == text)
-            return b;
-    return nullptr;
-}
-
 // Runs `act` on the configuration dialog as soon as a modal one is shown.
 void whenDialogShown(std::function<void(ConfigDialog *)> act)
 {
@@ -141,7 +133,7 @@ void TestConfigDialog::methodShownAndSavedAsUsed()
     ConfigDialog d;
     QCOMPARE(methodBox(&d, "Ein")->currentText(), method);
     QCOMPARE(methodBox(&d, "Aus")->currentText(), method);
-    button(&d, "Speichern")->click();
+    buttonWithText(&d, "Speichern")->click();
     QCOMPARE(d.result(), int(QDialog::Accepted));
     QCOMPARE(stored("SenderEin/Method").toString(), method);
     QCOMPARE(stored("SenderAus/Method").toString(), method);
@@ -180,7 +172,7 @@ void TestConfigDialog::saveNormalises()
     field(&d, "Allgemein", 1)->setText(interval);
     field(&d, "Ein", 0)->setText(url);
     field(&d, "Aus", 0)->setText(url);
-    button(&d, "Speichern")->click();
+    buttonWithText(&d, "Speichern")->click();
     QCOMPARE(d.result(), int(QDialog::Accepted));
 
     const AppConfig config = ConfigDialog::loadConfig();
@@ -212,7 +204,7 @@ void TestConfigDialog::closingWithoutSaveWritesNothing()
         else if (how == QLatin1String("close"))
             dialog->close();
         else
-            button(dialog, how)->click();
+            buttonWithText(dialog, how)->click();
     });
     QCOMPARE(d.exec(), int(QDialog::Rejected));
     QCOMPARE(readConfig(), FULL_FILE);
@@ -244,10 +236,10 @@ void TestConfigDialog::mainWindowAfterSave()
     whenDialogShown([&saved](ConfigDialog *dialog) {
         field(dialog, "Allgemein", 0)->setText(QStringLiteral("Küche ☰"));
         field(dialog, "Ein", 0)->setText(QStringLiteral("http://kueche.test/ein"));
-        button(dialog, "Speichern")->click();
+        buttonWithText(dialog, "Speichern")->click();
         saved.start();
     });
-    button(&w, "☰")->click();
+    buttonWithText(&w, "☰")->click();
     QCOMPARE(w.windowTitle(), QStringLiteral("Küche ☰"));
     QCOMPARE(statusLabel->text(), QStringLiteral("Konfiguration gespeichert."));
     QVERIFY(!w.findChild<QTimer *>("pollTimer")->isActive());
@@ -273,9 +265,9 @@ void TestConfigDialog::mainWindowAfterCancel()
         QTRY_VERIFY_WITH_TIMEOUT(device.requests.size() > before, 2000);
         seenWhileOpen = device.requests.size() - before;
         field(dialog, "Allgemein", 0)->setText(QStringLiteral("Anders"));
-        button(dialog, "Abbrechen")->click();
+        buttonWithText(dialog, "Abbrechen")->click();
     });
-    button(&w, "☰")->click();
+    buttonWithText(&w, "☰")->click();
     QVERIFY(seenWhileOpen > 0);
     QCOMPARE(w.windowTitle(), QStringLiteral("Flur"));
     QTRY_COMPARE(statusLabel->text(), QStringLiteral("Bereit."));
@@ -296,13 +288,13 @@ void TestConfigDialog::failedSaveKeepsDialogOpen()
     QString errorText;
     whenDialogShown([&](ConfigDialog *dialog) {
         field(dialog, "Allgemein", 0)->setText(QStringLiteral("Neuer Titel"));
-        button(dialog, "Speichern")->click();
+        buttonWithText(dialog, "Speichern")->click();
         stayedOpen = dialog->isVisible() && field(dialog, "Allgemein", 0)->text() == QLatin1String("Neuer Titel");
         auto *error = dialog->findChild<QLabel *>("saveErrorLabel");
         errorText = error->isVisible() ? error->text() : QString();
-        button(dialog, "Abbrechen")->click();
+        buttonWithText(dialog, "Abbrechen")->click();
     });
-    button(&w, "☰")->click();
+    buttonWithText(&w, "☰")->click();
     removeConfig();
 
     QVERIFY(stayedOpen);

@@ -99,7 +99,7 @@ void TestHostile::deviceReply()
     QLabel *statusLabel = label(w, "statusLabel");
     if (switching) {
         QTRY_COMPARE(label(w, "stateLabel")->text(), QStringLiteral("EIN"));
-        w.findChildren<QPushButton *>().at(2)->click(); // "Ein"
+        buttonWithText(&w, "Ein")->click();
     }
 
     // Well inside the 15 s request limit: a reply past the size bound ends as soon as it passes it.
@@ -151,9 +151,7 @@ void TestHostile::configFile()
         QVERIFY(w.close());
     }
     ConfigDialog dialog;
-    for (QPushButton *b : dialog.findChildren<QPushButton *>())
-        if (b->text() == QLatin1String("Speichern"))
-            b->click();
+    buttonWithText(&dialog, "Speichern")->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
 
     // The program's writes set their own keys and keep every other one.

@@ -57,13 +57,6 @@ private:
     void startWindow(MainWindow &w, TestDevice &device);
 
     QLabel *label(MainWindow &w, const char *name) { return w.findChild<QLabel *>(name); }
-    QPushButton *button(MainWindow &w, const QString &text)
-    {
-        for (QPushButton *b : w.findChildren<QPushButton *>())
-            if (b->text() == text)
-                return b;
-        return nullptr;
-    }
 };
 
 void TestSwitching::startWindow(MainWindow &w, TestDevice &device)
@@ -101,7 +94,7 @@ void TestSwitching::methodAndHeaders()
     MainWindow w;
     startWindow(w, device);
 
-    button(w, "Aus")->click();
+    buttonWithText(&w, "Aus")->click();
     QTRY_COMPARE(switchRequests(device).size(), 1);
     const DeviceRequest r = switchRequests(device).first();
     QCOMPARE(r.url, QStringLiteral("http://steckdose.test/aus"));
@@ -132,7 +125,7 @@ void TestSwitching::urlUsedWhole()
     MainWindow w;
     startWindow(w, device);
 
-    button(w, "Ein")->click();
+    buttonWithText(&w, "Ein")->click();
     QTRY_COMPARE(label(w, "statusLabel")->text().left(21), QStringLiteral("Erfolgreich gesendet."));
     const DeviceRequest r = switchRequests(device).last();
     QCOMPARE(r.url, QStringLiteral("http://steckdose.test:8080/cm?cmnd=Power%20On&x=1"));
@@ -163,9 +156,9 @@ void TestSwitching::refusalChangesNothingElse()
     auto *poll = w.findChild<QTimer *>("pollTimer");
     const int remaining = poll->remainingTime();
 
-    button(w, "Aus")->click();
+    buttonWithText(&w, "Aus")->click();
     QCOMPARE(label(w, "statusLabel")->text(), message);
-    QVERIFY(button(w, "Ein")->isEnabled() && button(w, "Aus")->isEnabled());
+    QVERIFY(buttonWithText(&w, "Ein")->isEnabled() && buttonWithText(&w, "Aus")->isEnabled());
     QVERIFY(poll->isActive());
     QVERIFY(poll->remainingTime() <= remaining); // still the same arming, not restarted
     QTest::qWait(100);
@@ -208,15 +201,15 @@ void TestSwitching::replyOutcome()
     auto *poll = w.findChild<QTimer *>("pollTimer");
     QLabel *statusLabel = label(w, "statusLabel");
 
-    button(w, "Ein")->click();
+    buttonWithText(&w, "Ein")->click();
     QCOMPARE(statusLabel->text(), QStringLiteral("Sende…"));
-    QVERIFY(!button(w, "Ein")->isEnabled() && !button(w, "Aus")->isEnabled());
+    QVERIFY(!buttonWithText(&w, "Ein")->isEnabled() && !buttonWithText(&w, "Aus")->isEnabled());
     QVERIFY(!poll->isActive());
 
     QTRY_VERIFY(statusLabel->text().startsWith(statusLine));
     QElapsedTimer handled;
     handled.start();
-    QVERIFY(button(w, "Ein")->isEnabled() && button(w, "Aus")->isEnabled());
+    QVERIFY(buttonWithText(&w, "Ein")->isEnabled() && buttonWithText(&w, "Aus")->isEnabled());
     QCOMPARE(label(w, "stateLabel")->text(), QStringLiteral("AUS"));
     if (success) {
         QVERIFY(!poll->isActive());
@@ -251,11 +244,11 @@ void TestSwitching::slowStatusReplyAfterSwitch()
     });
     MainWindow w;
     QTRY_COMPARE(statusQueries(device), 1);
-    button(w, "Ein")->click();
+    buttonWithText(&w, "Ein")->click();
     QTRY_COMPARE(label(w, "statusLabel")->text(), QStringLiteral("Erfolgreich gesendet. HTTP-Status: 200"));
     QTRY_COMPARE(label(w, "stateLabel")->text(), QStringLiteral("EIN"));
     QCOMPARE(label(w, "stateIndicator")->styleSheet(), QStringLiteral("color: #2ecc40;"));
-    QVERIFY(button(w, "Ein")->isEnabled());
+    QVERIFY(buttonWithText(&w, "Ein")->isEnabled());
     QVERIFY(w.findChild<QTimer *>("pollTimer")->isActive());
 }
 
@@ -273,13 +266,13 @@ void TestSwitching::switchReplyAfterStatusQuery()
         return slow;
     });
     MainWindow w;
-    button(w, "Ein")->click(); // before the first status query, which is 200 ms away
+    buttonWithText(&w, "Ein")->click(); // before the first status query, which is 200 ms away
     QTRY_COMPARE(switchRequests(device).size(), 1);
     QTRY_COMPARE(label(w, "stateLabel")->text(), QStringLiteral("EIN"));
-    QVERIFY(!button(w, "Ein")->isEnabled() && !button(w, "Aus")->isEnabled());
+    QVERIFY(!buttonWithText(&w, "Ein")->isEnabled() && !buttonWithText(&w, "Aus")->isEnabled());
 
     QTRY_COMPARE(label(w, "statusLabel")->text(), QStringLiteral("Erfolgreich gesendet. HTTP-Status: 200"));
-    QVERIFY(button(w, "Ein")->isEnabled() && button(w, "Aus")->isEnabled());
+    QVERIFY(buttonWithText(&w, "Ein")->isEnabled() && buttonWithText(&w, "Aus")->isEnabled());
     QTRY_COMPARE(statusQueries(device), 2);
     QTRY_COMPARE(label(w, "statusLabel")->text(), QStringLiteral("Bereit."));
     QVERIFY(w.findChild<QTimer *>("pollTimer")->isActive());
@@ -318,10 +311,10 @@ void TestSwitching::requestTimeLimit()
 
     QElapsedTimer sent;
     if (switching) {
-        button(w, "Ein")->click();
+        buttonWithText(&w, "Ein")->click();
         sent.start();
         QTRY_VERIFY(label(w, "statusLabel")->text().startsWith("Fehler beim Senden: "));
-        QVERIFY(button(w, "Ein")->isEnabled() && button(w, "Aus")->isEnabled());
+        QVERIFY(buttonWithText(&w, "Ein")->isEnabled() && buttonWithText(&w, "Aus")->isEnabled());
         QCOMPARE(label(w, "stateLabel")->text(), QStringLiteral("EIN"));
     } else {
         QTRY_COMPARE(statusQueries(device), 2);
