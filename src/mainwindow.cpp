@@ -37,9 +37,14 @@ QString failureOf(QNetworkReply *reply)
 {
     if (reply->property(TOO_LARGE_PROPERTY).toBool() || reply->bytesAvailable() > MAX_REPLY_BYTES)
         return QStringLiteral("Antwort zu groß (mehr als 1 MiB)");
-    if (reply->error() != QNetworkReply::NoError)
-        return reply->errorString();
-    return QString();
+    if (reply->error() == QNetworkReply::NoError)
+        return QString();
+    // The network layer names the URL with its password; the status line is for everyone to see.
+    QString text = reply->errorString();
+    const QUrl url = reply->url();
+    if (!url.password().isEmpty())
+        text.replace(url.toString(), url.toString(QUrl::RemovePassword));
+    return text;
 }
 
 } // namespace
