@@ -159,7 +159,7 @@ void TestMainWindow::statusOutcome()
     QFETCH(QString, colour);
     QFETCH(QString, word);
     QFETCH(QString, statusLine);
-    writeConfig("[Allgemein]\nIntervall=1\n[SenderEin]\nUrl=http://steckdose.test/on\n");
+    writeConfig("[Allgemein]\nIntervall=60\n[SenderEin]\nUrl=http://steckdose.test/on\n");
     TestDevice device;
     device.answerAlways({status, reason, body});
 
@@ -174,7 +174,7 @@ void TestMainWindow::statusOutcome()
 
     auto *poll = w.findChild<QTimer *>("pollTimer");
     QVERIFY(poll->isActive());
-    QCOMPARE(poll->interval(), 1000);
+    QCOMPARE(poll->interval(), 60000);
     // The reply is handed back to the event loop for deletion, whatever the outcome.
     QTRY_VERIFY(w.findChild<QNetworkAccessManager *>()->findChildren<QNetworkReply *>().isEmpty());
 }

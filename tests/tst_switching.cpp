@@ -311,7 +311,7 @@ void TestSwitching::requestTimeLimit()
 {
     QFETCH(bool, switching);
     QFETCH(int, mode);
-    writeConfig("[Allgemein]\nIntervall=1\n[SenderEin]\nUrl=http://steckdose.test/ein\nMethod=GET\n");
+    writeConfig("[Allgemein]\nIntervall=2\n[SenderEin]\nUrl=http://steckdose.test/ein\nMethod=GET\n");
     TestDevice device;
     device.answerBy([&device, switching, mode](const DeviceRequest &r) {
         if (statusQueries(device) == 1 && isStatusQuery(r))
