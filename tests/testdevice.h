@@ -7,7 +7,9 @@
 #include <QObject>
 #include <QPair>
 #include <QString>
+#include <QApplication>
 #include <QTcpServer>
+#include <QTimer>
 
 #include <functional>
 
@@ -83,6 +85,22 @@ class QWidget;
 
 // The push button among `parent`'s children that shows `text`.
 QPushButton *buttonWithText(QWidget *parent, const QString &text);
+
+// Runs `act` on the modal dialog of type Dialog as soon as one is shown (dialogs run with exec()).
+template <typename Dialog>
+void whenDialogShown(std::function<void(Dialog *)> act)
+{
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(dialog);
+    });
+    timer->start(10);
+}
 
 // The configuration file of the program under test: beside the test binary.
 QString configPath();

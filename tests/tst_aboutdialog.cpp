@@ -38,12 +38,7 @@ void TestAboutDialog::closing()
     QStringList labels;
     QSize minimum, maximum;
     int finished = -1;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, [&] {
-        auto *dialog = qobject_cast<AboutDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        poll.stop();
+    whenDialogShown<AboutDialog>([&](AboutDialog *dialog) {
         connect(dialog, &QDialog::finished, [&finished](int r) { finished = r; });
         for (QLabel *label : dialog->findChildren<QLabel *>())
             labels << label->text();
@@ -58,7 +53,6 @@ void TestAboutDialog::closing()
         else
             dialog->findChild<QPushButton *>()->click();
     });
-    poll.start(10);
 
     buttonWithText(&w, "i")->click();
 

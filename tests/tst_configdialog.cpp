@@ -32,21 +32,6 @@ QComboBox *methodBox(QDialog *d, const char *group)
     return nullptr;
 }
 
-// Runs `act` on the configuration dialog as soon as a modal one is shown.
-void whenDialogShown(std::function<void(ConfigDialog *)> act)
-{
-    auto *timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto *dialog = qobject_cast<ConfigDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(dialog);
-    });
-    timer->start(10);
-}
-
 QVariant stored(const char *key)
 {
     return QSettings(configPath(), QSettings::IniFormat).value(QLatin1String(key));
@@ -197,7 +182,7 @@ void TestConfigDialog::closingWithoutSaveWritesNothing()
     writeConfig(FULL_FILE);
 
     ConfigDialog d;
-    whenDialogShown([how](ConfigDialog *dialog) {
+    whenDialogShown<ConfigDialog>([how](ConfigDialog *dialog) {
         field(dialog, "Allgemein", 0)->setText(QStringLiteral("Anders"));
         if (how == QLatin1String("Escape"))
             QTest::keyClick(field(dialog, "Allgemein", 0), Qt::Key_Escape);
@@ -214,7 +199,7 @@ void TestConfigDialog::enterInAFieldSaves()
 {
     writeConfig(FULL_FILE);
     ConfigDialog d;
-    whenDialogShown([](ConfigDialog *dialog) {
+    whenDialogShown<ConfigDialog>([](ConfigDialog *dialog) {
         QLineEdit *url = field(dialog, "Aus", 0);
         url->setText(QStringLiteral("http://flur.test/aus"));
         QTest::keyClick(url, Qt::Key_Return);
@@ -233,7 +218,7 @@ void TestConfigDialog::mainWindowAfterSave()
     QTRY_COMPARE(statusLabel->text(), QStringLiteral("Bereit."));
 
     QElapsedTimer saved;
-    whenDialogShown([&saved](ConfigDialog *dialog) {
+    whenDialogShown<ConfigDialog>([&saved](ConfigDialog *dialog) {
         field(dialog, "Allgemein", 0)->setText(QStringLiteral("Küche ☰"));
         field(dialog, "Ein", 0)->setText(QStringLiteral("http://kueche.test/ein"));
         buttonWithText(dialog, "Speichern")->click();
@@ -258,7 +243,7 @@ void TestConfigDialog::mainWindowAfterCancel()
     QLabel *stateLabel = w.findChild<QLabel *>("stateLabel");
 
     bool answeredBehindDialog = false;
-    whenDialogShown([&](ConfigDialog *dialog) {
+    whenDialogShown<ConfigDialog>([&](ConfigDialog *dialog) {
         // The first status query is due 200 ms after start; its answer arrives while the dialog is open.
         answeredBehindDialog = QTest::qWaitFor([&] { return stateLabel->text() == QLatin1String("EIN"); }, 5000);
         field(dialog, "Allgemein", 0)->setText(QStringLiteral("Anders"));
@@ -282,7 +267,7 @@ void TestConfigDialog::failedSaveKeepsDialogOpen()
 
     bool stayedOpen = false;
     QString errorText;
-    whenDialogShown([&](ConfigDialog *dialog) {
+    whenDialogShown<ConfigDialog>([&](ConfigDialog *dialog) {
         field(dialog, "Allgemein", 0)->setText(QStringLiteral("Neuer Titel"));
         buttonWithText(dialog, "Speichern")->click();
         stayedOpen = dialog->isVisible() && field(dialog, "Allgemein", 0)->text() == QLatin1String("Neuer Titel");
