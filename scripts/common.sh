@@ -17,6 +17,21 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake make g++ qtbase5-dev fonts-dejavu-core)
 
+require_display() {
+    if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]; then
+        echo "quorvel: no graphical display (neither DISPLAY nor WAYLAND_DISPLAY is set); start it from a desktop session." >&2
+        exit 1
+    fi
+}
+
+# A copy of the program in DIR of its own, with its own quorvel.config (read from standard input),
+# so that trying and measuring never touch the user's configuration in build/.
+program_copy() {
+    mkdir -p "$1"
+    cp -f build/quorvel "$1/quorvel"
+    cat > "$1/quorvel.config"
+}
+
 build() {
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build -j"$(nproc)"

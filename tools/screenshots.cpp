@@ -1,12 +1,16 @@
-// Renders the program's windows to PNG files for the README: quorvel_screenshots <directory>
+// Renders the program's windows to PNG files for the README:
+//   quorvel_screenshots <directory> <path of quorvel-plug>
+// The simulated plug plays the device; as the application's HTTP proxy it answers for any host.
 #include "aboutdialog.h"
 #include "configdialog.h"
 #include "mainwindow.h"
-#include "testdevice.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QNetworkProxy>
+#include <QProcess>
 #include <QTest>
 
 namespace {
@@ -25,11 +29,33 @@ bool save(QWidget &widget, const QString &dir, const char *name)
     return true;
 }
 
-bool waitForState(MainWindow &w, const QString &word, const QString &statusPrefix)
+// Starts the plug on a free loopback port and routes the program's requests to it.
+bool startPlug(QProcess &plug, const QString &program, const QStringList &options)
 {
+    plug.start(program, QStringList{QStringLiteral("--port"), QStringLiteral("0")} + options);
+    if (!plug.waitForReadyRead(5000))
+        return false;
+    const quint16 port = quint16(plug.readLine().trimmed().split(' ').last().toUInt());
+    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), port));
+    return port != 0;
+}
+
+bool shoot(const QString &plugProgram, const QStringList &options, const QString &word, const QString &status,
+           const QString &dir, const char *name)
+{
+    QProcess plug;
+    if (!startPlug(plug, plugProgram, options)) {
+        qCritical("cannot start %s", qPrintable(plugProgram));
+        return false;
+    }
+    MainWindow w;
     auto *state = w.findChild<QLabel *>("stateLabel");
-    auto *status = w.findChild<QLabel *>("statusLabel");
-    return QTest::qWaitFor([&] { return state->text() == word && status->text().startsWith(statusPrefix); }, 5000);
+    auto *line = w.findChild<QLabel *>("statusLabel");
+    const bool ok = QTest::qWaitFor([&] { return state->text() == word && line->text().startsWith(status); }, 5000)
+                    && save(w, dir, name);
+    plug.terminate();
+    plug.waitForFinished();
+    return ok;
 }
 
 } // namespace
@@ -39,30 +65,27 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // The desktop's usual font, fixed, so the pictures come out the same everywhere.
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-    if (argc != 2) {
-        qCritical("usage: quorvel_screenshots <directory>");
+    if (argc != 3) {
+        qCritical("usage: quorvel_screenshots <directory> <path of quorvel-plug>");
         return 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
+    const QString plug = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(dir);
 
-    writeConfig("[Allgemein]\nTitel=Quorvel\nIntervall=10\n"
-                "[SenderEin]\nUrl=http://steckdose.test/cm?cmnd=Power%20On\nMethod=GET\n"
-                "[SenderAus]\nUrl=http://steckdose.test/cm?cmnd=Power%20Off\nMethod=GET\n");
-    TestDevice device;
-    bool ok = true;
+    QFile config(QCoreApplication::applicationDirPath() + QStringLiteral("/quorvel.config"));
+    if (!config.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return 1;
+    config.write("[Allgemein]\nTitel=Quorvel\nIntervall=10\n"
+                 "[SenderEin]\nUrl=http://steckdose.test/cm?cmnd=Power%20On\nMethod=GET\n"
+                 "[SenderAus]\nUrl=http://steckdose.test/cm?cmnd=Power%20Off\nMethod=GET\n");
+    config.close();
 
-    device.answerAlways({200, "OK", R"({"POWER":"ON"})"});
-    {
-        MainWindow w;
-        ok = waitForState(w, QStringLiteral("EIN"), QStringLiteral("Bereit.")) && save(w, dir, "hauptfenster-ein.png") && ok;
-    }
-    device.answerAlways({401, "Unauthorized", QByteArray()});
-    {
-        MainWindow w;
-        ok = waitForState(w, QStringLiteral("Unbekannt"), QStringLiteral("Status-Abfrage fehlgeschlagen"))
-             && save(w, dir, "hauptfenster-fehler.png") && ok;
-    }
+    bool ok = shoot(plug, {QStringLiteral("--state"), QStringLiteral("on")}, QStringLiteral("EIN"),
+                    QStringLiteral("Bereit."), dir, "hauptfenster-ein.png");
+    ok = shoot(plug, {QStringLiteral("--password"), QStringLiteral("geheim")}, QStringLiteral("Unbekannt"),
+               QStringLiteral("Status-Abfrage fehlgeschlagen"), dir, "hauptfenster-fehler.png")
+         && ok;
     {
         ConfigDialog d;
         ok = save(d, dir, "konfiguration.png") && ok;
@@ -71,6 +94,6 @@ int main(int argc, char *argv[])
         AboutDialog d;
         ok = save(d, dir, "ueber.png") && ok;
     }
-    removeConfig();
+    config.remove();
     return ok ? 0 : 1;
 }
