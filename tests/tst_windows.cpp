@@ -1,0 +1,150 @@
+#include "aboutdialog.h"
+#include "configdialog.h"
+#include "mainwindow.h"
+#include "support.h"
+
+static const QByteArray FULL_FILE = "[Allgemein]\nTitel=Flur\nIntervall=7\n[Fenster]\nX=5\n[SenderEin]\nUrl=http://steckdose.test/ein\n"
+                                    "Method=GET\n[SenderAus]\nUrl=\" http://steckdose.test/aus \"\nMethod=post\n[Extra]\nFoo=bar\n";
+
+class TestWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsAsConfigured_data();
+    void startsAsConfigured();
+    void dialog_data();
+    void dialog(); // last: the settings layer keeps what it could not write, for later writes
+};
+
+void TestWindows::startsAsConfigured_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QPoint>("pos"); // (-1, -1): left to the window system
+    QTest::addColumn<int>("pollMs");
+
+    QTest::newRow("no file") << QByteArray() << "Quorvel" << QPoint(-1, -1) << 10000;
+    QTest::newRow("origin, interval 0") << QByteArray("[Allgemein]\nIntervall=0\n[Fenster]\nX=0\nY=0\n") << "Quorvel" << QPoint(0, 0) << 10000;
+    QTest::newRow("interval 1, empty title") << QByteArray("[Allgemein]\nTitel=\nIntervall=1\n[Fenster]\nX=40\nY=60\n") << "" << QPoint(40, 60) << 1000;
+    QTest::newRow("largest interval in ms, umlaut") << QByteArray("[Allgemein]\nTitel=K\\xfc\\x63he\nIntervall=2147483\n") << "Küche" << QPoint(-1, -1) << 2147483000;
+    QTest::newRow("interval clamped, x negative") << QByteArray("[Allgemein]\nIntervall=2147484\n[Fenster]\nX=-5\nY=100\n") << "Quorvel" << QPoint(-1, -1) << INT_MAX;
+    QTest::newRow("beyond 32 bits, X a word") << QByteArray("[Allgemein]\nIntervall=99999999999\n[Fenster]\nX=links\nY=7\n") << "Quorvel" << QPoint(0, 7) << 10000;
+    QTest::newRow("binary garbage") << QByteArray("\xff\x00[\x01\n=\xfe]\n", 11) << "Quorvel" << QPoint(-1, -1) << 10000;
+}
+
+// Where a user finds each control: i and ☰ in the top corners, the state centred below them, Ein
+// above Aus in the middle, the status line across the bottom. Closing saves the position.
+void TestWindows::startsAsConfigured()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, title);
+    QFETCH(QPoint, pos);
+    QFETCH(int, pollMs);
+    writeConfig(file);
+
+    MainWindow w;
+    QCOMPARE(w.windowTitle(), title);
+    QCOMPARE(w.size(), QSize(360, 260));
+    QCOMPARE(w.testAttribute(Qt::WA_Moved) ? w.pos() : QPoint(-1, -1), pos);
+    auto *dot = w.findChild<QLabel *>("stateIndicator"), *word = w.findChild<QLabel *>("stateLabel"), *status = w.findChild<QLabel *>("statusLabel");
+    QCOMPARE(QStringList({dot->text(), dot->styleSheet(), word->text(), status->text()}), QStringList({"●", "color: gray;", "Unbekannt", "Version 1.0.1"}));
+    QVERIFY(dot->font().pointSize() == 18 && word->font().pointSize() == 11 && word->font().bold());
+    QVERIFY(status->wordWrap() && status->textFormat() == Qt::PlainText); // long texts wrap; device texts are no markup
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QMargins m = w.layout()->contentsMargins();
+    QCOMPARE(button(&w, "i")->geometry(), QRect(m.left(), m.top(), 32, 32));
+    QCOMPARE(button(&w, "☰")->geometry(), QRect(w.width() - m.right() - 32, m.top(), 32, 32));
+    QVERIFY(qAbs(dot->x() + word->geometry().right() - w.width()) <= 2); // centred as a pair
+    const QRect ein = button(&w, "Ein")->geometry(), aus = button(&w, "Aus")->geometry();
+    QCOMPARE(ein, QRect((w.width() - 120) / 2, ein.y(), 120, ein.height()));
+    QCOMPARE(aus, ein.translated(0, ein.height() + 8 + w.layout()->spacing())); // a spacer takes no spacing of its own
+    QCOMPARE(status->geometry(), QRect(m.left(), status->y(), w.width() - m.left() - m.right(), w.height() - m.bottom() - status->y()));
+    QVERIFY(qAbs(ein.top() - word->geometry().bottom() - (status->y() - aus.bottom())) <= 3); // the pair in the middle
+    QStringList names; // what a screen reader says
+    for (QWidget *widget : w.findChildren<QWidget *>())
+        names << QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+    QCOMPARE(names, QStringList({"Über Quorvel", "Konfiguration", "Zustand: Unbekannt", "Zustand: Unbekannt", "Ein", "Aus", "Version 1.0.1"}));
+
+    auto *poll = w.findChild<QTimer *>("pollTimer"); // without an Ein URL nothing is sent
+    QTRY_VERIFY(poll->isActive());
+    QCOMPARE(poll->interval(), pollMs);
+    QFile read(configPath()); // reading never writes, nor creates the file
+    QCOMPARE(read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray(), file);
+
+    // The about dialog, modal over the window, names the program whatever the window's title.
+    whenShown<AboutDialog>([&](AboutDialog *d) {
+        button(d, "Schließen")->click();
+        QVERIFY(d->windowTitle() == "Über" && d->minimumSize() == QSize(220, 200) && d->maximumSize() == QSize(220, 200));
+        QStringList shown; // top to bottom: labels, sunken rules in the layout, the button
+        for (QWidget *widget : d->findChildren<QWidget *>()) {
+            auto *label = qobject_cast<QLabel *>(widget);
+            auto *line = qobject_cast<QFrame *>(widget);
+            shown << (label ? label->text() + (label->font().bold() ? " bold " + QString::number(label->font().pointSize()) : "")
+                            : line && line->frameShadow() == QFrame::Sunken && d->layout()->indexOf(line) >= 0 ? "---" : widget->objectName());
+        }
+        QCOMPARE(shown, QStringList({"Quorvel bold 13", "---", "Version 1.0.1", "Für Tasmota-Steckdosen", "Gebaut mit Qt 5", "© 2026 Quorvel-Team", "---", ""}));
+    });
+    button(&w, "i")->click();
+    QCOMPARE(w.windowTitle() + status->text(), title + "Version 1.0.1");
+
+    w.move(123, 45);
+    QVERIFY(w.close());
+    QCOMPARE(ConfigDialog::loadConfig().windowPos, QPoint(123, 45));
+    QCOMPARE(ConfigDialog::loadConfig().title, title);
+}
+
+void TestWindows::dialog_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("typed"); // title and interval; none: left as shown
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("stored"); // title|interval|Ein URL|Ein method|Aus URL|Aus method|X|Extra
+
+    const QByteArray methods = "[SenderEin]\nMethod=PUT\n[SenderAus]\nMethod=\" POST\"\n";
+    QTest::newRow("as shown, no file") << QByteArray() << QStringList() << "Speichern" << "Quorvel|10|http://flur.test/ein|POST||POST||";
+    QTest::newRow("as shown") << FULL_FILE << QStringList() << "Speichern" << "Flur|7|http://flur.test/ein|GET|http://steckdose.test/aus|POST|5|bar";
+    QTest::newRow("padded, any other method is GET") << methods << QStringList({"  Küche ☰ ", " 15 "}) << "Speichern" << "Küche ☰|15|http://flur.test/ein|GET||GET||";
+    QTest::newRow("blank title and interval") << QByteArray() << QStringList({"   ", " "}) << "Speichern" << "Quorvel|1|http://flur.test/ein|POST||POST||";
+    QTest::newRow("interval 0") << QByteArray() << QStringList({"Flur", "0"}) << "Enter" << "Flur|1|http://flur.test/ein|POST||POST||";
+    QTest::newRow("interval beyond 32 bits") << QByteArray() << QStringList({"Flur", "99999999999"}) << "Speichern" << "Flur|1|http://flur.test/ein|POST||POST||";
+    QTest::newRow("Abbrechen") << FULL_FILE << QStringList({"Anders", "3"}) << "Abbrechen" << "Flur|7|http://steckdose.test/ein|GET| http://steckdose.test/aus |post|5|bar";
+    QTest::newRow("cannot be written: stays open") << QByteArray("directory") << QStringList({"Anders"}) << "Speichern" << "";
+}
+
+// The dialog shows the file, normalises what it saves and writes only its own keys; only a save writes.
+void TestWindows::dialog()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, typed);
+    QFETCH(QString, how);
+    QFETCH(QString, stored);
+    writeConfig(file == "directory" ? QByteArray() : file);
+    QVERIFY(file != "directory" || QDir().mkpath(configPath())); // no write can succeed there
+
+    ConfigDialog d;
+    QStringList labels{d.windowTitle()};
+    for (QLabel *l : d.findChildren<QLabel *>())
+        labels << l->text();
+    QCOMPARE(labels, QStringList({"Konfiguration", "Fenstertitel:", "Abfrageintervall:", "Sekunden", "Ziel-URL:", "Methode:", "Ziel-URL:", "Methode:", ""}));
+    d.show();
+    const QList<QLineEdit *> fields = d.findChildren<QLineEdit *>(); // title, interval, Ein URL, Aus URL
+    for (int i = 0; i < typed.size(); ++i)
+        fields[i]->setText(typed[i]);
+    fields[2]->setText(" http://flur.test/ein\t");
+    how == "Enter" ? QTest::keyClick(fields[3], Qt::Key_Return) : button(&d, how)->click();
+    QCOMPARE(d.result(), int(how != "Abbrechen" && file != "directory"));
+    QCOMPARE(d.isVisible(), file == "directory"); // with the user's input and why
+    const QLabel *error = d.findChild<QLabel *>("saveErrorLabel");
+    QCOMPARE(error->isVisibleTo(&d) ? error->text() : "", file == "directory" ? "Die Konfiguration konnte nicht gespeichert werden: " + configPath() : "");
+    QSettings settings(configPath(), QSettings::IniFormat);
+    QStringList values;
+    for (const char *key : {"Allgemein/Titel", "Allgemein/Intervall", "SenderEin/Url", "SenderEin/Method", "SenderAus/Url", "SenderAus/Method", "Fenster/X", "Extra/Foo"})
+        values << settings.value(key).toString();
+    if (file != "directory") // there the settings layer only reports what it could not write
+        QCOMPARE(values.join('|'), stored);
+}
+
+QTEST_MAIN(TestWindows)
+#include "tst_windows.moc"
