@@ -39,6 +39,9 @@ QString failureOf(QNetworkReply *reply)
         return QStringLiteral("Antwort zu groß (mehr als 1 MiB)");
     if (reply->error() == QNetworkReply::NoError)
         return QString();
+    // The network layer calls a request that ran out of time "canceled", as if someone had.
+    if (reply->error() == QNetworkReply::OperationCanceledError)
+        return QStringLiteral("Keine Antwort innerhalb von %1 Sekunden").arg(REQUEST_TIME_LIMIT_MS / 1000);
     // The network layer names the URL with its password; the status line is for everyone to see.
     QString text = reply->errorString();
     const QUrl url = reply->url();
@@ -182,6 +185,7 @@ void MainWindow::onReplyFinished(QNetworkReply *reply)
 
     const QString failure = failureOf(reply);
     if (isStatusReply) {
+        QString line;
         if (failure.isEmpty()) {
             const QJsonDocument document = QJsonDocument::fromJson(reply->readAll());
             const QString power = document.object().value(QStringLiteral("POWER")).toString().toUpper();
@@ -191,11 +195,15 @@ void MainWindow::onReplyFinished(QNetworkReply *reply)
                 showState(QStringLiteral("color: #e74c3c;"), QStringLiteral("AUS"));
             else
                 showState(QStringLiteral("color: gray;"), QStringLiteral("Unbekannt"));
-            statusLabel->setText(QStringLiteral("Bereit."));
+            line = QStringLiteral("Bereit.");
         } else {
             showState(QStringLiteral("color: gray;"), QStringLiteral("Unbekannt"));
-            statusLabel->setText(QStringLiteral("Status-Abfrage fehlgeschlagen: %1").arg(failure));
+            line = QStringLiteral("Status-Abfrage fehlgeschlagen: %1").arg(failure);
         }
+        // The buttons rest exactly while a switch request is on its way; until its answer arrives
+        // the status line speaks of the request the user started.
+        if (einButton->isEnabled())
+            statusLabel->setText(line);
         scheduleNextPoll();
     } else {
         einButton->setEnabled(true);
