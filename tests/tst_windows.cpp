@@ -24,6 +24,7 @@ void TestWindows::startsAsConfigured_data()
     QTest::addColumn<QPoint>("pos"); // (-1, -1): left to the window system
     QTest::addColumn<int>("pollMs");
 
+    // clang-format off
     QTest::newRow("no file") << QByteArray() << "Quorvel" << QPoint(-1, -1) << 10000;
     QTest::newRow("origin, interval 0") << QByteArray("[Allgemein]\nIntervall=0\n[Fenster]\nX=0\nY=0\n") << "Quorvel" << QPoint(0, 0) << 10000;
     QTest::newRow("interval 1, empty title") << QByteArray("[Allgemein]\nTitel=\nIntervall=1\n[Fenster]\nX=40\nY=60\n") << "" << QPoint(40, 60) << 1000;
@@ -31,6 +32,7 @@ void TestWindows::startsAsConfigured_data()
     QTest::newRow("interval clamped, x negative") << QByteArray("[Allgemein]\nIntervall=2147484\n[Fenster]\nX=-5\nY=100\n") << "Quorvel" << QPoint(-1, -1) << INT_MAX;
     QTest::newRow("beyond 32 bits, X a word") << QByteArray("[Allgemein]\nIntervall=99999999999\n[Fenster]\nX=links\nY=7\n") << "Quorvel" << QPoint(0, 7) << 10000;
     QTest::newRow("binary garbage") << QByteArray("\xff\x00[\x01\n=\xfe]\n", 11) << "Quorvel" << QPoint(-1, -1) << 10000;
+    // clang-format on
 }
 
 // Where a user finds each control: i and ☰ in the top corners, the state centred below them, Ein
@@ -81,8 +83,10 @@ void TestWindows::startsAsConfigured()
         for (QWidget *widget : d->findChildren<QWidget *>()) {
             auto *label = qobject_cast<QLabel *>(widget);
             auto *line = qobject_cast<QFrame *>(widget);
-            shown << (label ? label->text() + (label->font().bold() ? " bold " + QString::number(label->font().pointSize()) : "")
-                            : line && line->frameShadow() == QFrame::Sunken && d->layout()->indexOf(line) >= 0 ? "---" : widget->objectName());
+            if (label)
+                shown << label->text() + (label->font().bold() ? " bold " + QString::number(label->font().pointSize()) : "");
+            else
+                shown << (line && line->frameShadow() == QFrame::Sunken && d->layout()->indexOf(line) >= 0 ? "---" : "");
         }
         QCOMPARE(shown, QStringList({"Quorvel bold 13", "---", "Version 1.0.1", "Für Tasmota-Steckdosen", "Gebaut mit Qt 5", "© 2026 Quorvel-Team", "---", ""}));
     });
@@ -103,6 +107,7 @@ void TestWindows::dialog_data()
     QTest::addColumn<QString>("stored"); // title|interval|Ein URL|Ein method|Aus URL|Aus method|X|Extra
 
     const QByteArray methods = "[SenderEin]\nMethod=PUT\n[SenderAus]\nMethod=\" POST\"\n";
+    // clang-format off
     QTest::newRow("as shown, no file") << QByteArray() << QStringList() << "Speichern" << "Quorvel|10|http://flur.test/ein|POST||POST||";
     QTest::newRow("as shown") << FULL_FILE << QStringList() << "Speichern" << "Flur|7|http://flur.test/ein|GET|http://steckdose.test/aus|POST|5|bar";
     QTest::newRow("padded, any other method is GET") << methods << QStringList({"  Küche ☰ ", " 15 "}) << "Speichern" << "Küche ☰|15|http://flur.test/ein|GET||GET||";
@@ -111,6 +116,7 @@ void TestWindows::dialog_data()
     QTest::newRow("interval beyond 32 bits") << QByteArray() << QStringList({"Flur", "99999999999"}) << "Speichern" << "Flur|1|http://flur.test/ein|POST||POST||";
     QTest::newRow("Abbrechen") << FULL_FILE << QStringList({"Anders", "3"}) << "Abbrechen" << "Flur|7|http://steckdose.test/ein|GET| http://steckdose.test/aus |post|5|bar";
     QTest::newRow("cannot be written: stays open") << QByteArray("directory") << QStringList({"Anders"}) << "Speichern" << "";
+    // clang-format on
 }
 
 // The dialog shows the file, normalises what it saves and writes only its own keys; only a save writes.

@@ -120,7 +120,8 @@ private:
         QTimer::singleShot(options.delayMs, socket, [socket, method, target, answer] {
             log(method, target, QByteArray::number(answer.status) + ' ' + answer.body);
             socket->write("HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + answer.reason
-                          + "\r\nContent-Type: application/json\r\nContent-Length: " + QByteArray::number(answer.body.size())
+                          + "\r\nContent-Type: application/json\r\nContent-Length: "
+                          + QByteArray::number(answer.body.size())
                           + (answer.status == 401 ? "\r\nWWW-Authenticate: Basic realm=\"Tasmota\"" : "")
                           + "\r\nConnection: close\r\n\r\n" + answer.body);
             socket->disconnectFromHost();
@@ -132,7 +133,8 @@ private:
         const QByteArray method = requestLine.value(0);
         // A proxy-style absolute target names the path the same way as an origin-form one.
         const QUrl url(QString::fromLatin1(requestLine.value(1)), QUrl::StrictMode);
-        if (requestLine.size() != 3 || !requestLine.at(2).startsWith("HTTP/1.") || !url.isValid() || url.path().isEmpty())
+        if (requestLine.size() != 3 || !requestLine.at(2).startsWith("HTTP/1.") || !url.isValid()
+            || url.path().isEmpty())
             return {400, "Bad Request", R"({"WARNING":"Bad request"})"};
         if (url.path() != QLatin1String("/cm"))
             return {404, "Not Found", R"({"WARNING":"Not found"})"};
@@ -144,7 +146,8 @@ private:
             return {401, "Unauthorized", R"({"WARNING":"Need user=<username>&password=<password>"})"};
 
         const QStringList words = query.queryItemValue(QStringLiteral("cmnd"), QUrl::FullyDecoded)
-                                      .toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+                                      .toLower()
+                                      .split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const QString argument = words.value(1);
         if (words.value(0) != QLatin1String("power") || words.size() > 2)
             return {200, "OK", R"({"Command":"Unknown"})"};
@@ -210,11 +213,16 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral("A simulated Tasmota plug with one relay, for trying Quorvel."));
     parser.addHelpOption();
     parser.addOptions({
-        {QStringLiteral("listen"), QStringLiteral("Address to listen on (IPv4 or IPv6)."), QStringLiteral("address"), QStringLiteral("127.0.0.1")},
-        {QStringLiteral("port"), QStringLiteral("Port to listen on; 0 picks a free one."), QStringLiteral("port"), QStringLiteral("80")},
-        {QStringLiteral("state"), QStringLiteral("Relay state at start: on or off."), QStringLiteral("state"), QStringLiteral("off")},
-        {QStringLiteral("password"), QStringLiteral("Web password; requests need user admin and it."), QStringLiteral("password")},
-        {QStringLiteral("delay"), QStringLiteral("Wait this long before each answer."), QStringLiteral("ms"), QStringLiteral("0")},
+        {QStringLiteral("listen"), QStringLiteral("Address to listen on (IPv4 or IPv6)."), QStringLiteral("address"),
+         QStringLiteral("127.0.0.1")},
+        {QStringLiteral("port"), QStringLiteral("Port to listen on; 0 picks a free one."), QStringLiteral("port"),
+         QStringLiteral("80")},
+        {QStringLiteral("state"), QStringLiteral("Relay state at start: on or off."), QStringLiteral("state"),
+         QStringLiteral("off")},
+        {QStringLiteral("password"), QStringLiteral("Web password; requests need user admin and it."),
+         QStringLiteral("password")},
+        {QStringLiteral("delay"), QStringLiteral("Wait this long before each answer."), QStringLiteral("ms"),
+         QStringLiteral("0")},
         {QStringLiteral("api-off"), QStringLiteral("Close every connection without an answer.")},
     });
     parser.process(app);

@@ -52,7 +52,7 @@ bool shoot(const QString &plugProgram, const QStringList &options, const QString
     auto *state = w.findChild<QLabel *>("stateLabel");
     auto *line = w.findChild<QLabel *>("statusLabel");
     const bool ok = QTest::qWaitFor([&] { return state->text() == word && line->text().startsWith(status); }, 5000)
-                    && save(w, dir, name);
+        && save(w, dir, name);
     plug.terminate();
     plug.waitForFinished();
     return ok;
@@ -85,7 +85,7 @@ int main(int argc, char *argv[])
                     QStringLiteral("Bereit."), dir, "hauptfenster-ein.png");
     ok = shoot(plug, {QStringLiteral("--password"), QStringLiteral("geheim")}, QStringLiteral("Unbekannt"),
                QStringLiteral("Status-Abfrage fehlgeschlagen"), dir, "hauptfenster-fehler.png")
-         && ok;
+        && ok;
     {
         ConfigDialog d;
         ok = save(d, dir, "konfiguration.png") && ok;
