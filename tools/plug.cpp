@@ -58,8 +58,10 @@ private:
                 socket->abort();
                 continue;
             }
-            // A client that sends nothing for a while is dropped; each byte it sends restarts the clock.
+            // A client that sends nothing for a while is dropped; each byte it sends restarts the clock,
+            // and a complete request stops it.
             auto *idle = new QTimer(socket);
+            idle->setObjectName(QStringLiteral("idle"));
             idle->setSingleShot(true);
             connect(idle, &QTimer::timeout, socket, &QTcpSocket::abort);
             idle->start(IDLE_LIMIT_MS);
@@ -107,6 +109,7 @@ private:
     void answer(QTcpSocket *socket)
     {
         socket->setProperty("answered", true);
+        socket->findChild<QTimer *>(QStringLiteral("idle"))->stop();
         const QByteArray head = socket->property("head").toByteArray();
         const QList<QByteArray> requestLine = head.split('\n').first().trimmed().split(' ');
         const QByteArray method = requestLine.value(0);
