@@ -25,7 +25,7 @@ void TestNetwork::outcome_data()
     const QByteArray url = "http://steckdose.test/on";
     const QString ready = "Bereit.", failed = "Status-Abfrage fehlgeschlagen: ";
     const QString tooLarge = failed + "Antwort zu groß (mehr als 1 MiB)", noAnswer = failed + "Keine Antwort innerhalb von 15 Sekunden";
-    const QByteArray pad(1024 * 1024 - 100, 'x'), huge(4 << 20, 'x');
+    const QByteArray pad(1024 * 1024 - 22, 'x'), huge(4 << 20, 'x'); // pad: the body below is 1 MiB exactly
     const auto body = [](const QByteArray &b) { return Answer{200, b}; };
 
     // clang-format off
@@ -37,7 +37,7 @@ void TestNetwork::outcome_data()
     QTest::newRow("space before ON") << url << body(R"({"POWER":" ON"})") << "Unbekannt" << ready;
     QTest::newRow("key in another case") << url << body(R"({"Power":"ON"})") << "Unbekannt" << ready;
     QTest::newRow("deeply nested") << url << body(QByteArray(200000, '[')) << "Unbekannt" << ready;
-    QTest::newRow("just under 1 MiB") << url << body(R"({"POWER":"OFF","x":")" + pad + "\"}") << "AUS" << ready;
+    QTest::newRow("1 MiB is not more than 1 MiB") << url << body(R"({"POWER":"OFF","x":")" + pad + "\"}") << "AUS" << ready;
     QTest::newRow("several MiB") << url << body(R"({"POWER":"ON","x":")" + huge + "\"}") << "Unbekannt" << tooLarge;
     QTest::newRow("404 says ON") << url << Answer{404, R"({"POWER":"ON"})", 0, false, "Not <b>Found</b>"} << "Unbekannt" << failed;
     QTest::newRow("trickle") << url << Answer{200, {}, 0, true} << "Unbekannt" << noAnswer;

@@ -135,6 +135,8 @@ void TestWindows::dialog()
         labels << l->text();
     QCOMPARE(labels, QStringList({"Konfiguration", "Fenstertitel:", "Abfrageintervall:", "Sekunden", "Ziel-URL:", "Methode:", "Ziel-URL:", "Methode:", ""}));
     d.show();
+    for (QComboBox *box : d.findChildren<QComboBox *>()) // at the left, as wide as their texts
+        QCOMPARE(box->width(), box->sizeHint().width());
     const QList<QLineEdit *> fields = d.findChildren<QLineEdit *>(); // title, interval, Ein URL, Aus URL
     for (int i = 0; i < typed.size(); ++i)
         fields[i]->setText(typed[i]);
