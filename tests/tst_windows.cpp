@@ -31,7 +31,7 @@ void TestWindows::startsAsConfigured_data()
     QTest::newRow("largest interval in ms, umlaut") << QByteArray("[Allgemein]\nTitel=K\\xfc\\x63he\nIntervall=2147483\n") << "Küche" << QPoint(-1, -1) << 2147483000;
     QTest::newRow("interval clamped, x negative") << QByteArray("[Allgemein]\nIntervall=2147484\n[Fenster]\nX=-5\nY=100\n") << "Quorvel" << QPoint(-1, -1) << INT_MAX;
     QTest::newRow("beyond 32 bits, X a word") << QByteArray("[Allgemein]\nIntervall=99999999999\n[Fenster]\nX=links\nY=7\n") << "Quorvel" << QPoint(0, 7) << 10000;
-    QTest::newRow("binary garbage") << QByteArray("\xff\x00[\x01\n=\xfe]\n", 11) << "Quorvel" << QPoint(-1, -1) << 10000;
+    QTest::newRow("binary garbage") << QByteArray("\xff\x00[\x01\n=\xfe]\n", 9) << "Quorvel" << QPoint(-1, -1) << 10000;
     // clang-format on
 }
 
