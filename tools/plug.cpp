@@ -216,16 +216,16 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral("A simulated Tasmota plug with one relay, for trying Quorvel."));
     parser.addHelpOption();
     parser.addOptions({
-        {QStringLiteral("listen"), QStringLiteral("Address to listen on (IPv4 or IPv6)."), QStringLiteral("address"),
-         QStringLiteral("127.0.0.1")},
-        {QStringLiteral("port"), QStringLiteral("Port to listen on; 0 picks a free one."), QStringLiteral("port"),
-         QStringLiteral("80")},
-        {QStringLiteral("state"), QStringLiteral("Relay state at start: on or off."), QStringLiteral("state"),
-         QStringLiteral("off")},
-        {QStringLiteral("password"), QStringLiteral("Web password; requests need user admin and it."),
+        {QStringLiteral("listen"), QStringLiteral("Address to listen on, IPv4 or IPv6 (default 127.0.0.1)."),
+         QStringLiteral("address"), QStringLiteral("127.0.0.1")},
+        {QStringLiteral("port"), QStringLiteral("Port to listen on (default 80); 0 picks a free one."),
+         QStringLiteral("port"), QStringLiteral("80")},
+        {QStringLiteral("state"), QStringLiteral("Relay state at start: on or off (default off)."),
+         QStringLiteral("state"), QStringLiteral("off")},
+        {QStringLiteral("password"), QStringLiteral("Web password: requests need user admin with it."),
          QStringLiteral("password")},
-        {QStringLiteral("delay"), QStringLiteral("Wait this long before each answer."), QStringLiteral("ms"),
-         QStringLiteral("0")},
+        {QStringLiteral("delay"), QStringLiteral("Wait this long before each answer (default 0)."),
+         QStringLiteral("ms"), QStringLiteral("0")},
         {QStringLiteral("api-off"), QStringLiteral("Close every connection without an answer.")},
     });
     parser.process(app);
