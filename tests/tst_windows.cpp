@@ -108,12 +108,12 @@ void TestWindows::dialog_data()
 
     const QByteArray methods = "[SenderEin]\nMethod=PUT\n[SenderAus]\nMethod=\" POST\"\n";
     // clang-format off
-    QTest::newRow("as shown, no file") << QByteArray() << QStringList() << "Speichern" << "Quorvel|10|http://flur.test/ein|POST||POST||";
-    QTest::newRow("as shown") << FULL_FILE << QStringList() << "Speichern" << "Flur|7|http://flur.test/ein|GET|http://steckdose.test/aus|POST|5|bar";
-    QTest::newRow("padded, any other method is GET") << methods << QStringList({"  Küche ☰ ", " 15 "}) << "Speichern" << "Küche ☰|15|http://flur.test/ein|GET||GET||";
-    QTest::newRow("blank title and interval") << QByteArray() << QStringList({"   ", " "}) << "Speichern" << "Quorvel|1|http://flur.test/ein|POST||POST||";
-    QTest::newRow("interval 0") << QByteArray() << QStringList({"Flur", "0"}) << "Enter" << "Flur|1|http://flur.test/ein|POST||POST||";
-    QTest::newRow("interval beyond 32 bits") << QByteArray() << QStringList({"Flur", "99999999999"}) << "Speichern" << "Flur|1|http://flur.test/ein|POST||POST||";
+    QTest::newRow("as shown, no file") << QByteArray() << QStringList() << "Speichern" << "Quorvel|10||POST||POST||";
+    QTest::newRow("as shown") << FULL_FILE << QStringList() << "Speichern" << "Flur|7|http://steckdose.test/ein|GET|http://steckdose.test/aus|POST|5|bar";
+    QTest::newRow("padded, any other method is GET") << methods << QStringList({"  Küche ☰ ", " 15 "}) << "Speichern" << "Küche ☰|15||GET||GET||";
+    QTest::newRow("blank title and interval") << QByteArray() << QStringList({"   ", " "}) << "Speichern" << "Quorvel|1||POST||POST||";
+    QTest::newRow("interval 0") << QByteArray() << QStringList({"Flur", "0"}) << "Enter" << "Flur|1||POST||POST||";
+    QTest::newRow("interval beyond 32 bits") << QByteArray() << QStringList({"Flur", "99999999999"}) << "Speichern" << "Flur|1||POST||POST||";
     QTest::newRow("Abbrechen") << FULL_FILE << QStringList({"Anders", "3"}) << "Abbrechen" << "Flur|7|http://steckdose.test/ein|GET| http://steckdose.test/aus |post|5|bar";
     QTest::newRow("cannot be written: stays open") << QByteArray("directory") << QStringList({"Anders"}) << "Speichern" << "";
     // clang-format on
@@ -140,12 +140,11 @@ void TestWindows::dialog()
     const QList<QLineEdit *> fields = d.findChildren<QLineEdit *>(); // title, interval, Ein URL, Aus URL
     for (int i = 0; i < typed.size(); ++i)
         fields[i]->setText(typed[i]);
-    fields[2]->setText(" http://flur.test/ein\t");
     how == "Enter" ? QTest::keyClick(fields[3], Qt::Key_Return) : button(&d, how)->click();
     QCOMPARE(d.result(), int(how != "Abbrechen" && file != "directory"));
     QCOMPARE(d.isVisible(), file == "directory"); // with the user's input and why
     const QLabel *error = d.findChild<QLabel *>("saveErrorLabel");
-    QCOMPARE(error->isVisibleTo(&d) ? error->text() : "", file == "directory" ? "Die Konfiguration konnte nicht gespeichert werden: " + configPath() : "");
+    QCOMPARE(error->isVisibleTo(&d) && error->textFormat() == Qt::PlainText ? error->text() : "", file == "directory" ? "Die Konfiguration konnte nicht gespeichert werden: " + configPath() : "");
     QSettings settings(configPath(), QSettings::IniFormat);
     QStringList values;
     for (const char *key : {"Allgemein/Titel", "Allgemein/Intervall", "SenderEin/Url", "SenderEin/Method", "SenderAus/Url", "SenderAus/Method", "Fenster/X", "Extra/Foo"})
