@@ -36,3 +36,9 @@ build() {
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build -j"$(nproc)"
 }
+
+# The release binary that scripts/install puts in place, built in build-release/.
+build_release() {
+    cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+    cmake --build build-release -j"$(nproc)" --target quorvel
+}

@@ -51,9 +51,11 @@ private:
         QTimer::singleShot(a.delayMs, socket, [socket, a, length] {
             socket->write("HTTP/1.1 " + QByteArray::number(a.status) + ' ' + a.reason + "\r\nContent-Length: " + length + "\r\n\r\n");
             socket->write(a.trickle ? QByteArray() : a.body);
+            if (!a.trickle)
+                return socket->disconnectFromHost(); // one request per connection
             auto *trickle = new QTimer(socket);
             connect(trickle, &QTimer::timeout, socket, [socket] { socket->write(" "); });
-            a.trickle ? trickle->start(10) : socket->disconnectFromHost(); // one request per connection
+            trickle->start(10);
         });
     }
 
