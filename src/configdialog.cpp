@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QSettings>
+#include <QTemporaryFile>
 #include <QVBoxLayout>
 
 #include <limits>
@@ -58,6 +60,43 @@ int readInt(const QSettings &settings, const QString &key, int defaultValue)
     bool ok = false;
     const qlonglong value = settings.value(key, defaultValue).toLongLong(&ok);
     return ok && value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max() ? int(value) : 0;
+}
+
+// Sets `values` in the file at `path` and reports whether they reached it. The settings layer
+// keeps what it could not write in a cache of the file that every later reader in this process
+// shares and the next successful write flushes, so the file itself is only ever read through it:
+// the keys go into a private copy, and only a copy that was written replaces the file, whole.
+bool writeKeys(const QString &path, const QVariantMap &values)
+{
+    QTemporaryFile copy;
+    if (!copy.open())
+        return false;
+    QFile current(path);
+    if (current.exists() && !(current.open(QIODevice::ReadOnly) && copy.write(current.readAll()) == current.size()))
+        return false; // unreadable: writing would drop the keys it holds
+    if (!copy.flush())
+        return false;
+    copy.close();
+    {
+        // A line the reader cannot parse is dropped on write, as it always was, but sets FormatError,
+        // which as the first error would hide a failed write. A reader parses the copy first and the
+        // writer shares its parse, so the writer's status tells the write alone; were the copy parsed
+        // again, a save would only be refused, never reported done.
+        QSettings(copy.fileName(), QSettings::IniFormat).allKeys();
+        QSettings settings(copy.fileName(), QSettings::IniFormat);
+        for (auto it = values.begin(); it != values.end(); ++it)
+            settings.setValue(it.key(), it.value());
+        settings.sync();
+        if (settings.status() != QSettings::NoError)
+            return false;
+    }
+    QFile written(copy.fileName());
+    QSaveFile file(path);
+    if (!written.open(QIODevice::ReadOnly) || !file.open(QIODevice::WriteOnly) || file.write(written.readAll()) != written.size())
+        return false;
+    // commit() does not notice a buffer it could not write out (a full disk) and would put a
+    // cut-off file in place; a failed flush leaves the file as it was.
+    return file.flush() && file.commit();
 }
 
 } // namespace
@@ -128,20 +167,18 @@ void ConfigDialog::populateFromConfig(const AppConfig &config)
 
 void ConfigDialog::onSaveClicked()
 {
-    QSettings settings(configFilePath(), QSettings::IniFormat);
-
     const QString title = titleEdit->text().trimmed();
-    settings.setValue(QStringLiteral("Allgemein/Titel"), title.isEmpty() ? DEFAULT_TITLE : title);
     bool ok = false;
     const int interval = intervalEdit->text().trimmed().toInt(&ok, 10);
-    settings.setValue(QStringLiteral("Allgemein/Intervall"), ok && interval > 0 ? interval : 1);
-    settings.setValue(QStringLiteral("SenderEin/Url"), einUrlEdit->text().trimmed());
-    settings.setValue(QStringLiteral("SenderEin/Method"), einMethodBox->currentText());
-    settings.setValue(QStringLiteral("SenderAus/Url"), ausUrlEdit->text().trimmed());
-    settings.setValue(QStringLiteral("SenderAus/Method"), ausMethodBox->currentText());
-    settings.sync();
-
-    if (settings.status() != QSettings::NoError) {
+    const QVariantMap values{
+        {QStringLiteral("Allgemein/Titel"), title.isEmpty() ? DEFAULT_TITLE : title},
+        {QStringLiteral("Allgemein/Intervall"), ok && interval > 0 ? interval : 1},
+        {QStringLiteral("SenderEin/Url"), einUrlEdit->text().trimmed()},
+        {QStringLiteral("SenderEin/Method"), einMethodBox->currentText()},
+        {QStringLiteral("SenderAus/Url"), ausUrlEdit->text().trimmed()},
+        {QStringLiteral("SenderAus/Method"), ausMethodBox->currentText()},
+    };
+    if (!writeKeys(configFilePath(), values)) {
         saveErrorLabel->setText(QStringLiteral("Die Konfiguration konnte nicht gespeichert werden: %1")
                                     .arg(QDir::toNativeSeparators(configFilePath())));
         saveErrorLabel->show();
@@ -178,8 +215,5 @@ AppConfig ConfigDialog::loadConfig()
 
 void ConfigDialog::saveWindowPos(const QPoint &pos)
 {
-    QSettings settings(configFilePath(), QSettings::IniFormat);
-    settings.setValue(QStringLiteral("Fenster/X"), pos.x());
-    settings.setValue(QStringLiteral("Fenster/Y"), pos.y());
-    settings.sync();
+    writeKeys(configFilePath(), {{QStringLiteral("Fenster/X"), pos.x()}, {QStringLiteral("Fenster/Y"), pos.y()}});
 }
