@@ -112,6 +112,7 @@ void TestNetwork::followsTheFile()
         d->findChildren<QLineEdit *>()[0]->setText("Verworfen");
         d->findChildren<QLineEdit *>()[2]->setText("http://verworfen.test/ein");
         button(d, "Speichern")->click();
+        QVERIFY(d->isVisible());
         button(d, "Abbrechen")->click();
     });
     button(&w, "☰")->click();
@@ -119,7 +120,7 @@ void TestNetwork::followsTheFile()
     writeConfig(known);
     button(&w, "Ein")->click();
     QTRY_COMPARE(device.requests.size(), 4); // the switch, and 600 ms later the state
-    QVERIFY(w.windowTitle() == "Küche ☰" && device.requests[2].startsWith("POST http://steckdose.test/on ") && device.requests[3].startsWith("GET http://steckdose.test/cm?cmnd=Power "));
+    QVERIFY(device.requests[2].startsWith("POST http://steckdose.test/on ") && device.requests[3].startsWith("GET http://steckdose.test/cm?cmnd=Power "));
     QVERIFY(w.close());
     QFile file(configPath());
     QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : "", QString("[Fenster]\nX=%1\nY=%2\n\n").arg(w.x()).arg(w.y()).toUtf8() + known);
