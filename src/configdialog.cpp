@@ -53,6 +53,17 @@ void showMethod(QComboBox *box, const QString &method)
     box->setCurrentIndex(box->findText(post ? QStringLiteral("POST") : QStringLiteral("GET")));
 }
 
+// Editors write the file in UTF-8, and so does Qt 6; Qt 5 would read its bytes as Latin-1 and write
+// them back as escapes of the wrong characters. Escapes written so far still read as what they stand for.
+void useUtf8(QSettings &settings)
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    settings.setIniCodec("UTF-8");
+#else
+    Q_UNUSED(settings);
+#endif
+}
+
 // QVariant::toInt() wraps numbers beyond 32 bits into some other number; such a value does not
 // convert and reads as 0, like any other text that is not an integer.
 int readInt(const QSettings &settings, const QString &key, int defaultValue)
@@ -82,8 +93,13 @@ bool writeKeys(const QString &path, const QVariantMap &values)
         // which as the first error would hide a failed write. A reader parses the copy first and the
         // writer shares its parse, so the writer's status tells the write alone; were the copy parsed
         // again, a save would only be refused, never reported done.
-        QSettings(copy.fileName(), QSettings::IniFormat).allKeys();
+        {
+            QSettings reader(copy.fileName(), QSettings::IniFormat);
+            useUtf8(reader);
+            reader.allKeys();
+        }
         QSettings settings(copy.fileName(), QSettings::IniFormat);
+        useUtf8(settings);
         for (auto it = values.begin(); it != values.end(); ++it)
             settings.setValue(it.key(), it.value());
         settings.sync();
@@ -196,6 +212,7 @@ AppConfig ConfigDialog::loadConfig()
 {
     AppConfig config;
     QSettings settings(configFilePath(), QSettings::IniFormat);
+    useUtf8(settings);
 
     config.title = settings.value(QStringLiteral("Allgemein/Titel"), DEFAULT_TITLE).toString();
     config.interval = readInt(settings, QStringLiteral("Allgemein/Intervall"), 10);
