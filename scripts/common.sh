@@ -1,4 +1,4 @@
-# Shared by the scripts: install what is missing, then build out of tree in build/.
+# Shared by the scripts: install what is missing, then build out of tree in build/ (Qt 6: build-qt6/).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -15,7 +15,14 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-BUILD_PACKAGES=(cmake make g++ qtbase5-dev fonts-dejavu-core)
+# Qt 5.15 by default; QUORVEL_QT=6 builds on Qt 6, in directories of its own beside the Qt 5 ones.
+QT=${QUORVEL_QT:-5}
+case "$QT" in
+    5) QT_PACKAGES=(qtbase5-dev) BUILD_DIR=build ;;
+    6) QT_PACKAGES=(qt6-base-dev libxkbcommon-dev) BUILD_DIR=build-qt6 ;;
+    *) echo "QUORVEL_QT must be 5 or 6, not '$QT'." >&2; exit 2 ;;
+esac
+BUILD_PACKAGES=(cmake make g++ "${QT_PACKAGES[@]}" fonts-dejavu-core)
 
 require_display() {
     if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]; then
@@ -28,17 +35,18 @@ require_display() {
 # so that trying and measuring never touch the user's configuration in build/.
 program_copy() {
     mkdir -p "$1"
-    cp -f build/quorvel "$1/quorvel"
+    cp -f "$BUILD_DIR/quorvel" "$1/quorvel"
     cat > "$1/quorvel.config"
 }
 
 build() {
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build build -j"$(nproc)"
+    cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_QT="$QT" >/dev/null
+    cmake --build "$BUILD_DIR" -j"$(nproc)"
 }
 
-# The release binary that scripts/install puts in place, built in build-release/.
+# The release binary that scripts/install puts in place, built in build-release/ (Qt 6: build-qt6-release/).
+RELEASE_DIR=${BUILD_DIR}-release
 build_release() {
-    cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-    cmake --build build-release -j"$(nproc)" --target quorvel
+    cmake -S . -B "$RELEASE_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DQUORVEL_QT="$QT" >/dev/null
+    cmake --build "$RELEASE_DIR" -j"$(nproc)" --target quorvel
 }

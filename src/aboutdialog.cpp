@@ -45,7 +45,7 @@ AboutDialog::AboutDialog(QWidget *parent)
     layout->addWidget(createCentredLabel(QStringLiteral("Version %1").arg(QStringLiteral(QUORVEL_VERSION)), this));
     layout->addSpacing(6);
     layout->addWidget(createCentredLabel(QStringLiteral("Für Tasmota-Steckdosen"), this));
-    layout->addWidget(createCentredLabel(QStringLiteral("Gebaut mit Qt 5"), this));
+    layout->addWidget(createCentredLabel(QStringLiteral("Gebaut mit Qt %1").arg(QT_VERSION_MAJOR), this));
     layout->addWidget(createCentredLabel(QStringLiteral("© 2026 Quorvel-Team"), this));
     layout->addSpacing(4);
     layout->addWidget(createLine(this));

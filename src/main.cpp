@@ -4,8 +4,10 @@
 
 int main(int argc, char *argv[])
 {
-    // On a dense screen the window's fixed pixel sizes must grow with its fonts.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // On a dense screen the window's fixed pixel sizes must grow with its fonts; Qt 6 always scales.
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+#endif
     QApplication app(argc, argv);
     MainWindow window;
     window.show();

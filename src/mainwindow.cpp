@@ -128,6 +128,8 @@ MainWindow::MainWindow(QWidget *parent)
 
     networkManager = new QNetworkAccessManager(this);
     networkManager->setTransferTimeout(REQUEST_TIME_LIMIT_MS);
+    // The answer shown is the one the target gave; Qt 6 would follow a redirect elsewhere by default.
+    networkManager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     connect(networkManager, &QNetworkAccessManager::finished, this, &MainWindow::onReplyFinished);
 
     pollTimer = new QTimer(this);

@@ -62,6 +62,15 @@ private:
     QTcpServer server;
 };
 
+// A request header's value; HTTP names them in any letter case, and Qt 6.8 writes lower case.
+inline QByteArray header(const QByteArray &head, const QByteArray &name)
+{
+    for (const QByteArray &line : head.split('\n'))
+        if (line.toLower().startsWith(name + ':'))
+            return line.mid(name.size() + 1).trimmed();
+    return QByteArray();
+}
+
 inline QString configPath()
 {
     return QCoreApplication::applicationDirPath() + "/quorvel.config";
