@@ -1,18 +1,38 @@
 #!/usr/bin/env bash
 # plug_test.sh SOURCE_DIR BUILD_DIR cases: the simulated plug answers as a Tasmota plug does.
-# plug_test.sh SOURCE_DIR BUILD_DIR end-to-end: the real program, started without a display beside
-# the plug on port 80 of a network of their own, asks it for the state within 2 s.
+# plug_test.sh SOURCE_DIR BUILD_DIR end-to-end: the real program, without a display, asks the plug
+# for the state of steckdose.test within 2 s through scripts/with-plug, whatever proxies the
+# caller's environment names; the plug stops with the program.
+# plug_test.sh SOURCE_DIR BUILD_DIR direct: the same without a proxy, as at home: the plug on port 80
+# of a network of their own (root only; 77 says why it was skipped).
 set -euo pipefail
 plug=$2/tools/quorvel-plug
 tmp=$(mktemp -d)
 pid=
 trap 'kill $pid 2>/dev/null || true; rm -rf "$tmp"' EXIT
+cp "$2/quorvel" "$tmp/"
+# Runs the program until the plug has logged a status query.
+ask='"$0" & for _ in $(seq 20); do grep -q Power "$1" && break; sleep 0.1; done; kill $!'
 
 if [ "$3" = end-to-end ]; then
-    cp "$2/quorvel" "$tmp/"
+    printf '[SenderEin]\nUrl=http://steckdose.test/cm?cmnd=Power%%20On\n' > "$tmp/quorvel.config"
+    no_proxy=steckdose.test HTTP_PROXY=http://192.0.2.1:9 QUORVEL_PLUG=$plug PLUG_LOG=$tmp/plug.log QT_QPA_PLATFORM=offscreen \
+        "$1/scripts/with-plug" -- bash -c "$ask" "$tmp/quorvel" "$tmp/plug.log"
+    grep -x 'GET http://steckdose.test/cm?cmnd=Power -> 200 {"POWER":"OFF"}' "$tmp/plug.log"
+    if (exec 3<>"/dev/tcp/127.0.0.1/$(awk '{ print $NF; exit }' "$tmp/plug.log")") 2>/dev/null; then
+        echo "the plug outlived the program"; exit 1
+    fi
+    exit
+fi
+if [ "$3" = direct ]; then
+    [ "$(id -u)" -eq 0 ] || { echo "skipped: only root may give the plug port 80 of a network of its own"; exit 77; }
+    unshare --net true 2>/dev/null || { echo "skipped: this system refuses a network namespace (unshare --net)"; exit 77; }
     printf '[SenderEin]\nUrl=http://127.0.0.1/cm?cmnd=Power%%20On\n' > "$tmp/quorvel.config"
-    QUORVEL_PLUG=$plug PLUG_LOG=$tmp/plug.log QT_QPA_PLATFORM=offscreen "$1/scripts/with-plug" -- bash -c \
-        '"$0" & for _ in $(seq 20); do grep -q Power "$1" && break; sleep 0.1; done; kill $!' "$tmp/quorvel" "$tmp/plug.log"
+    QT_QPA_PLATFORM=offscreen unshare --net bash -c 'ip link set lo up
+        "$2" --port 80 > "$1" & plug=$!
+        for _ in $(seq 50); do [ -s "$1" ] && break; sleep 0.1; done
+        '"$ask"'
+        kill $plug' "$tmp/quorvel" "$tmp/plug.log" "$plug"
     grep -x 'GET /cm?cmnd=Power -> 200 {"POWER":"OFF"}' "$tmp/plug.log"
     exit
 fi
