@@ -42,7 +42,10 @@ AboutDialog::AboutDialog(QWidget *parent)
     layout->addWidget(heading);
     layout->addWidget(createLine(this));
     layout->addSpacing(4);
-    layout->addWidget(createCentredLabel(QStringLiteral("Version %1").arg(QStringLiteral(QUORVEL_VERSION)), this));
+    QLabel *version = createCentredLabel(QStringLiteral("Version %1").arg(QStringLiteral(QUORVEL_VERSION)), this);
+    // A screen reader reads a dialog's labels of three words or more when it opens.
+    version->setAccessibleName(QStringLiteral("Quorvel, Version %1").arg(QStringLiteral(QUORVEL_VERSION)));
+    layout->addWidget(version);
     layout->addSpacing(6);
     layout->addWidget(createCentredLabel(QStringLiteral("Für Tasmota-Steckdosen"), this));
     layout->addWidget(createCentredLabel(QStringLiteral("Gebaut mit Qt %1").arg(QT_VERSION_MAJOR), this));

@@ -22,9 +22,20 @@ namespace {
 QComboBox *createMethodBox(QWidget *parent)
 {
     auto *box = new QComboBox(parent);
+    // Named by its label, a box says its value as its description.
+    QObject::connect(box, &QComboBox::currentTextChanged, box, &QWidget::setAccessibleDescription);
     box->addItem(QStringLiteral("POST"));
     box->addItem(QStringLiteral("GET"));
     return box;
+}
+
+// A field after its label, which also names it to assistive technology.
+void addLabelled(QHBoxLayout *row, const QString &text, QWidget *field)
+{
+    auto *label = new QLabel(text, field->parentWidget());
+    label->setBuddy(field);
+    row->addWidget(label);
+    row->addWidget(field);
 }
 
 // The "Ein" and "Aus" groups: a URL row and a method row.
@@ -33,14 +44,12 @@ QGroupBox *createSenderGroup(const QString &title, QWidget *parent, QLineEdit *&
     auto *group = new QGroupBox(title, parent);
     auto *layout = new QVBoxLayout(group);
     auto *urlRow = new QHBoxLayout;
-    urlRow->addWidget(new QLabel(QStringLiteral("Ziel-URL:"), group));
     urlEdit = new QLineEdit(group);
-    urlRow->addWidget(urlEdit);
+    addLabelled(urlRow, QStringLiteral("Ziel-URL:"), urlEdit);
     layout->addLayout(urlRow);
     auto *methodRow = new QHBoxLayout;
-    methodRow->addWidget(new QLabel(QStringLiteral("Methode:"), group));
     methodBox = createMethodBox(group);
-    methodRow->addWidget(methodBox);
+    addLabelled(methodRow, QStringLiteral("Methode:"), methodBox);
     methodRow->addStretch();
     layout->addLayout(methodRow);
     return group;
@@ -128,16 +137,15 @@ ConfigDialog::ConfigDialog(QWidget *parent)
     auto *generalGroup = new QGroupBox(QStringLiteral("Allgemein"), this);
     auto *generalLayout = new QVBoxLayout(generalGroup);
     auto *titleRow = new QHBoxLayout;
-    titleRow->addWidget(new QLabel(QStringLiteral("Fenstertitel:"), generalGroup));
     titleEdit = new QLineEdit(generalGroup);
     titleEdit->setPlaceholderText(DEFAULT_TITLE);
-    titleRow->addWidget(titleEdit);
+    addLabelled(titleRow, QStringLiteral("Fenstertitel:"), titleEdit);
     generalLayout->addLayout(titleRow);
     auto *intervalRow = new QHBoxLayout;
-    intervalRow->addWidget(new QLabel(QStringLiteral("Abfrageintervall:"), generalGroup));
     intervalEdit = new QLineEdit(generalGroup);
     intervalEdit->setFixedWidth(50);
-    intervalRow->addWidget(intervalEdit);
+    intervalEdit->setAccessibleDescription(QStringLiteral("Sekunden"));
+    addLabelled(intervalRow, QStringLiteral("Abfrageintervall:"), intervalEdit);
     intervalRow->addWidget(new QLabel(QStringLiteral("Sekunden"), generalGroup));
     intervalRow->addStretch();
     generalLayout->addLayout(intervalRow);

@@ -2,6 +2,8 @@
 #include "aboutdialog.h"
 #include "configdialog.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QJsonDocument>
@@ -15,7 +17,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -50,12 +54,74 @@ QString failureOf(QNetworkReply *reply)
     return text;
 }
 
+// A label that assistive technology sees in another role, named by its text: the status line as
+// the window's status bar, and the announcement as a notification, which screen readers speak
+// when it is shown, wherever the focus is.
+class AccessibleLabel : public QAccessibleWidget
+{
+public:
+    AccessibleLabel(QLabel *label, QAccessible::Role role)
+        : QAccessibleWidget(label, role)
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name ? static_cast<QLabel *>(widget())->text() : QAccessibleWidget::text(t);
+    }
+};
+
+// The main window as a window named by its title (a plain QWidget would be a nameless filler, with
+// no title bar or status bar to read). The dot only repeats the state word in colour, and the
+// announcement is never shown: neither is one of its parts.
+class AccessibleWindow : public QAccessibleWidget
+{
+public:
+    explicit AccessibleWindow(QWidget *window)
+        : QAccessibleWidget(window, QAccessible::Window)
+    {
+    }
+    int childCount() const override { return parts().size(); }
+    QAccessibleInterface *child(int index) const override
+    {
+        return QAccessible::queryAccessibleInterface(parts().value(index));
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return parts().indexOf(qobject_cast<QWidget *>(child->object()));
+    }
+
+private:
+    QList<QWidget *> parts() const
+    {
+        QList<QWidget *> parts = widget()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+        parts.erase(std::remove_if(parts.begin(), parts.end(), [](QWidget *w) {
+            return w->isWindow() || w->isHidden() || w->objectName() == QLatin1String("stateIndicator");
+        }), parts.end());
+        return parts;
+    }
+};
+
+QAccessibleInterface *accessibleInterfaceFor(const QString &className, QObject *object)
+{
+    auto *label = qobject_cast<QLabel *>(object);
+    if (className == QLatin1String("MainWindow"))
+        return new AccessibleWindow(static_cast<QWidget *>(object));
+    if (label && label->objectName() == QLatin1String("statusLabel"))
+        return new AccessibleLabel(label, QAccessible::StatusBar);
+    if (label && label->objectName() == QLatin1String("announcement"))
+        return new AccessibleLabel(label, QAccessible::Notification);
+    return nullptr;
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QWidget(parent)
     , statusQueryPending(false)
+    , keepingFocus(false)
 {
+    static const bool installed = (QAccessible::installFactory(accessibleInterfaceFor), true);
+    Q_UNUSED(installed);
     const AppConfig config = ConfigDialog::loadConfig();
     setWindowTitle(config.title);
     resize(360, 260);
@@ -84,16 +150,18 @@ MainWindow::MainWindow(QWidget *parent)
     QFont dotFont = stateIndicator->font();
     dotFont.setPointSize(18);
     stateIndicator->setFont(dotFont);
+    stateIndicator->setStyleSheet(QStringLiteral("color: gray;"));
     stateRow->addWidget(stateIndicator);
     stateLabel = new QLabel(QStringLiteral("Unbekannt"), this);
     stateLabel->setObjectName(QStringLiteral("stateLabel"));
+    // The dot says nothing without its colour; the word carries the state for assistive technology.
+    stateLabel->setAccessibleName(QStringLiteral("Zustand: Unbekannt"));
     QFont stateFont = stateLabel->font();
     stateFont.setPointSize(11);
     stateFont.setWeight(QFont::Bold);
     stateLabel->setFont(stateFont);
     stateRow->addWidget(stateLabel);
     stateRow->addStretch();
-    showState(QStringLiteral("color: gray;"), QStringLiteral("Unbekannt"));
     mainLayout->addLayout(stateRow);
 
     mainLayout->addStretch();
@@ -118,13 +186,19 @@ MainWindow::MainWindow(QWidget *parent)
 
     mainLayout->addStretch();
 
-    statusLabel = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(QUORVEL_VERSION)), this);
+    // Named before its first text: a screen reader asks for its role at once.
+    statusLabel = new QLabel(this);
     statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    statusLabel->setText(QStringLiteral("Version %1").arg(QStringLiteral(QUORVEL_VERSION)));
     // The status line carries texts the device chose (reason phrases); never render them as markup.
     statusLabel->setTextFormat(Qt::PlainText);
     statusLabel->setWordWrap(true);
     statusLabel->setAlignment(Qt::AlignCenter);
     mainLayout->addWidget(statusLabel);
+
+    announcement = new QLabel(this);
+    announcement->setObjectName(QStringLiteral("announcement"));
+    announcement->hide();
 
     networkManager = new QNetworkAccessManager(this);
     networkManager->setTransferTimeout(REQUEST_TIME_LIMIT_MS);
@@ -156,6 +230,13 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     ConfigDialog::saveWindowPos(pos());
     event->accept();
+}
+
+bool MainWindow::focusNextPrevChild(bool next)
+{
+    // Disabling the focused button would move the focus on, to a button that the next key press
+    // would press; it stays where the user pressed.
+    return keepingFocus || QWidget::focusNextPrevChild(next);
 }
 
 void MainWindow::onConfigClicked()
@@ -213,9 +294,11 @@ void MainWindow::onReplyFinished(QNetworkReply *reply)
         if (failure.isEmpty()) {
             const int code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
             statusLabel->setText(QStringLiteral("Erfolgreich gesendet. HTTP-Status: %1").arg(code));
+            switchResult = statusLabel->text(); // announced with the state it led to
             QTimer::singleShot(600, this, &MainWindow::queryStatus);
         } else {
-            statusLabel->setText(QStringLiteral("Fehler beim Senden: %1").arg(failure));
+            tell(QStringLiteral("Fehler beim Senden: %1").arg(failure));
+            switchResult.clear();
             scheduleNextPoll();
         }
     }
@@ -260,18 +343,20 @@ void MainWindow::sendRequest(const SenderConfig &sender)
 {
     const QString text = sender.url.trimmed();
     if (text.isEmpty()) {
-        statusLabel->setText(QStringLiteral("Fehler: Keine URL konfiguriert. Bitte erst ☰ öffnen."));
+        tell(QStringLiteral("Fehler: Keine URL konfiguriert. Bitte erst ☰ öffnen."));
         return;
     }
     const QUrl url(text, QUrl::TolerantMode);
     if (!url.isValid() || url.scheme().isEmpty()) {
-        statusLabel->setText(QStringLiteral("Fehler: Ungültige URL (Schema fehlt?)."));
+        tell(QStringLiteral("Fehler: Ungültige URL (Schema fehlt?)."));
         return;
     }
 
+    keepingFocus = true;
     einButton->setEnabled(false);
     ausButton->setEnabled(false);
-    statusLabel->setText(QStringLiteral("Sende…"));
+    keepingFocus = false;
+    tell(QStringLiteral("Sende…"));
     statusQueryPending = false;
     pollTimer->stop();
 
@@ -308,10 +393,32 @@ void MainWindow::watch(QNetworkReply *reply, bool isStatusQuery)
 
 void MainWindow::showState(const QString &colour, const QString &word)
 {
-    stateIndicator->setStyleSheet(colour);
-    stateLabel->setText(word);
-    // The dot says nothing without its colour; both carry the state for assistive technology.
-    const QString name = QStringLiteral("Zustand: %1").arg(word);
-    stateIndicator->setAccessibleName(name);
-    stateLabel->setAccessibleName(name);
+    // A switch's result is heard with the state it led to; otherwise a state is heard when it changes.
+    const QString result = std::exchange(switchResult, QString());
+    const bool changed = stateLabel->text() != word;
+    if (changed) { // the dot is restyled, and assistive technology told, only then
+        stateIndicator->setStyleSheet(colour);
+        stateLabel->setText(word);
+        stateLabel->setAccessibleName(QStringLiteral("Zustand: %1").arg(word));
+    }
+    if (!result.isEmpty())
+        announce(result, stateLabel->accessibleName());
+    else if (changed)
+        announce(stateLabel->accessibleName());
+}
+
+// What became of the user's press: on the status line, and spoken by a screen reader.
+void MainWindow::tell(const QString &text)
+{
+    statusLabel->setText(text);
+    announce(text);
+}
+
+// Has a screen reader speak `text`, then `detail`, without moving the focus.
+void MainWindow::announce(const QString &text, const QString &detail)
+{
+    announcement->setText(text);
+    announcement->setAccessibleDescription(detail);
+    QAccessibleEvent event(announcement, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&event);
 }

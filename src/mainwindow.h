@@ -21,6 +21,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private slots:
     void onConfigClicked();
@@ -35,6 +36,8 @@ private:
     void sendRequest(const SenderConfig &sender);
     void watch(QNetworkReply *reply, bool isStatusQuery);
     void showState(const QString &colour, const QString &word);
+    void tell(const QString &text);
+    void announce(const QString &text, const QString &detail = QString());
 
     QPushButton *configButton;
     QPushButton *einButton;
@@ -42,9 +45,12 @@ private:
     QLabel *stateIndicator;
     QLabel *stateLabel;
     QLabel *statusLabel;
+    QLabel *announcement;
     QNetworkAccessManager *networkManager;
     QTimer *pollTimer;
     bool statusQueryPending;
+    bool keepingFocus;
+    QString switchResult;
 };
 
 #endif

@@ -89,6 +89,20 @@ inline void writeConfig(const QByteArray &contents)
     file.setFileTime(QDateTime::currentDateTime().addSecs(-++written), QFileDevice::FileModificationTime);
 }
 
+// What a screen reader was last given to speak: a text, and a detail after it.
+inline QString announced(QWidget *window)
+{
+    auto *announcement = window->findChild<QLabel *>("announcement");
+    return announcement->text() + '|' + announcement->accessibleDescription();
+}
+
+// Counts how often a widget is restyled.
+struct Restyles : QObject
+{
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override { return (count += event->type() == QEvent::StyleChange), false; }
+};
+
 inline QPushButton *button(QWidget *parent, const QString &text)
 {
     const QList<QPushButton *> buttons = parent->findChildren<QPushButton *>();

@@ -64,7 +64,7 @@ void TestNetwork::outcome()
     QCOMPARE(w.findChild<QLabel *>("stateLabel")->text(), word);
     const QMap<QString, QString> colours{{"EIN", "color: #2ecc40;"}, {"AUS", "color: #e74c3c;"}, {"Unbekannt", "color: gray;"}};
     QCOMPARE(dot->styleSheet(), colours[word]);
-    QCOMPARE(QAccessible::queryAccessibleInterface(dot)->text(QAccessible::Name), "Zustand: " + word);
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.findChild<QLabel *>("stateLabel"))->text(QAccessible::Name), "Zustand: " + word);
     QVERIFY(status->text().contains(answer.reason) || answer.status < 400); // shown as text, never as markup
     QCOMPARE(poll->interval(), 60000);
     QCOMPARE(device.requests.size(), int(line != "Version 1.0.1"));
@@ -96,15 +96,20 @@ void TestNetwork::followsTheFile()
     QCOMPARE(w.windowTitle(), QStringLiteral("Küche ☰"));
     QCOMPARE(status->text(), QStringLiteral("Konfiguration gespeichert."));
     QVERIFY(!poll->isActive());
+    QCOMPARE(announced(&w), "Zustand: EIN|");
+    w.findChild<QLabel *>("announcement")->clear();
+    Restyles restyles;
+    w.findChild<QLabel *>("stateIndicator")->installEventFilter(&restyles);
     QTRY_COMPARE(device.requests.size(), 2); // 200 ms after the save
     QVERIFY(device.requests[1].startsWith("GET http://kueche.test/cm?cmnd=Power "));
     QTRY_VERIFY(poll->isActive());
+    QCOMPARE(announced(&w) + QString::number(restyles.count), "|0"); // the same state: nothing new to hear or see
     QElapsedTimer handled;
     handled.start();
     writeConfig("[Allgemein]\nIntervall=3\n");
     QTRY_COMPARE(poll->interval(), 3000);
     QVERIFY2(handled.elapsed() >= 900, qPrintable(QString::number(handled.elapsed())));
-    QCOMPARE(QStringList({state->text(), w.findChild<QLabel *>("stateIndicator")->styleSheet(), status->text()}), QStringList({"Unbekannt", "color: gray;", "Bereit."}));
+    QCOMPARE(QStringList({state->text(), w.findChild<QLabel *>("stateIndicator")->styleSheet(), status->text(), announced(&w)}), QStringList({"Unbekannt", "color: gray;", "Bereit.", "Zustand: Unbekannt|"}));
 
     // A save that could not be written and was then cancelled leaves nothing behind. (Until the
     // switch below, a file without a URL has sent nothing.)
@@ -122,6 +127,8 @@ void TestNetwork::followsTheFile()
     button(&w, "Ein")->click();
     QTRY_COMPARE(device.requests.size(), 4); // the switch, and 600 ms later the state
     QVERIFY(device.requests[2].startsWith("POST http://steckdose.test/on ") && device.requests[3].startsWith("GET http://steckdose.test/cm?cmnd=Power "));
+    QTRY_COMPARE(announced(&w), "Erfolgreich gesendet. HTTP-Status: 200|Zustand: EIN"); // the result with the state it led to
+    QCOMPARE(restyles.count, 2);
     QVERIFY(w.close());
     QFile file(configPath());
     QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : "", QString("[Fenster]\nX=%1\nY=%2\n\n").arg(w.x()).arg(w.y()).toUtf8() + known);
@@ -171,11 +178,17 @@ void TestNetwork::request()
     w.findChild<QNetworkAccessManager *>()->setTransferTimeout(900);
     auto *poll = w.findChild<QTimer *>("pollTimer");
     auto *status = w.findChild<QLabel *>("statusLabel"), *state = w.findChild<QLabel *>("stateLabel");
+    QPushButton *aus = button(&w, "Aus");
+    w.show();
+    aus->setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
 
-    button(&w, "Aus")->click(); // before the first status query, 200 ms after start
+    QTest::keyClick(aus, Qt::Key_Space); // before the first status query, 200 ms after start
     const bool refused = sent.isEmpty();
     QCOMPARE(status->text(), refused ? line : "Sende…");
-    QCOMPARE(button(&w, "Ein")->isEnabled() + button(&w, "Aus")->isEnabled(), refused ? 2 : 0);
+    QCOMPARE(button(&w, "Ein")->isEnabled() + aus->isEnabled(), refused ? 2 : 0);
+    QCOMPARE(QApplication::focusWidget(), aus); // where the user pressed, also while disabled
+    QCOMPARE(announced(&w), (refused ? line : "Sende…") + '|');
     QTRY_COMPARE(state->text(), QStringLiteral("AUS"));
     QCOMPARE(button(&w, "Aus")->isEnabled(), refused);
     QCOMPARE(status->text(), refused ? "Bereit." : "Sende…"); // the line speaks of the switch until its answer
@@ -190,14 +203,19 @@ void TestNetwork::request()
     QVERIFY(status->text().contains(answer.reason) || answer.status < 400); // shown as text, never as markup
     QCOMPARE(state->text(), QStringLiteral("AUS"));
     QVERIFY(poll->isActive() && poll->interval() == 2000);
+    QCOMPARE(QApplication::focusWidget(), aus);
     if (!line.startsWith("Erfolgreich")) { // armed again by the failure, not left from the status answer
         QVERIFY2(poll->remainingTime() > 1750, qPrintable(QString::number(poll->remainingTime())));
+        QCOMPARE(announced(&w), (refused ? "Zustand: AUS" : status->text()) + '|');
         return;
     }
     QTRY_COMPARE(device.requests.size(), int(sent.contains(":8080")) + 3);
     QVERIFY(device.requests.last().startsWith("GET http://steckdose.test/cm?cmnd=Power "));
     QVERIFY2(handled.elapsed() >= 500 && handled.elapsed() < 1500, qPrintable(QString::number(handled.elapsed())));
     QTRY_COMPARE(status->text(), QStringLiteral("Bereit."));
+    QCOMPARE(announced(&w), line + "|Zustand: AUS");
+    QTest::keyClick(aus, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != aus);
 }
 
 QTEST_MAIN(TestNetwork)

@@ -65,10 +65,12 @@ void TestWindows::startsAsConfigured()
     QCOMPARE(aus, ein.translated(0, ein.height() + 8 + w.layout()->spacing())); // a spacer takes no spacing of its own
     QCOMPARE(status->geometry(), QRect(m.left(), status->y(), w.width() - m.left() - m.right(), w.height() - m.bottom() - status->y()));
     QVERIFY(qAbs(ein.top() - word->geometry().bottom() - (status->y() - aus.bottom())) <= 3); // the pair in the middle
-    QStringList names; // what a screen reader says
-    for (QWidget *widget : w.findChildren<QWidget *>())
-        names << QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
-    QCOMPARE(names, QStringList({"Über Quorvel", "Konfiguration", "Zustand: Unbekannt", "Zustand: Unbekannt", "Ein", "Aus", "Version 1.0.1"}));
+    QAccessibleInterface *a11y = QAccessible::queryAccessibleInterface(&w);
+    QStringList names{a11y->text(QAccessible::Name)}; // what a screen reader says: the title, then each part once
+    for (int i = 0; i < a11y->childCount(); ++i)
+        names << a11y->child(i)->text(QAccessible::Name);
+    QCOMPARE(names, QStringList({title, "Über Quorvel", "Konfiguration", "Zustand: Unbekannt", "Ein", "Aus", "Version 1.0.1"}));
+    QVERIFY(a11y->role() == QAccessible::Window && a11y->child(5)->role() == QAccessible::StatusBar); // its title bar and status bar
 
     auto *poll = w.findChild<QTimer *>("pollTimer"); // without an Ein URL nothing is sent
     QTRY_VERIFY(poll->isActive());
@@ -139,8 +141,16 @@ void TestWindows::dialog()
         labels << l->text();
     QCOMPARE(labels, QStringList({"Konfiguration", "Fenstertitel:", "Abfrageintervall:", "Sekunden", "Ziel-URL:", "Methode:", "Ziel-URL:", "Methode:", ""}));
     d.show();
-    for (QComboBox *box : d.findChildren<QComboBox *>()) // at the left, as wide as their texts
+    const QList<QComboBox *> boxes = d.findChildren<QComboBox *>();
+    for (QComboBox *box : boxes) // at the left, as wide as their texts
         QCOMPARE(box->width(), box->sizeHint().width());
+    QStringList told; // each field by its group, its name (a box: its value) and label, and what it adds
+    for (QWidget *field : d.findChildren<QWidget *>()) {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(field), *label = a->relations(QAccessible::Label).value(0).first;
+        if (label && field->focusPolicy() != Qt::NoFocus)
+            told << QStringList({a->parent()->text(QAccessible::Name), a->text(QAccessible::Name), label->text(QAccessible::Name), a->text(QAccessible::Description)}).join(' ');
+    }
+    QCOMPARE(told, QStringList({"Allgemein Fenstertitel: Fenstertitel: Quorvel", "Allgemein Abfrageintervall: Abfrageintervall: Sekunden", "Ein Ziel-URL: Ziel-URL: ", "Ein " + boxes[0]->currentText() + " Methode: " + boxes[0]->currentText(), "Aus Ziel-URL: Ziel-URL: ", "Aus " + boxes[1]->currentText() + " Methode: " + boxes[1]->currentText()}));
     const QList<QLineEdit *> fields = d.findChildren<QLineEdit *>(); // title, interval, Ein URL, Aus URL
     for (int i = 0; i < typed.size(); ++i)
         fields[i]->setText(typed[i]);
