@@ -10,45 +10,38 @@ plug=$2/tools/quorvel-plug
 tmp=$(mktemp -d)
 pid=
 trap 'kill $pid 2>/dev/null || true; rm -rf "$tmp"' EXIT
-cp "$2/quorvel" "$tmp/"
-# Runs the program until the plug has logged a status query.
-ask='"$0" & for _ in $(seq 20); do grep -q Power "$1" && break; sleep 0.1; done; kill $!'
-
-if [ "$3" = end-to-end ]; then
-    printf '[SenderEin]\nUrl=http://steckdose.test/cm?cmnd=Power%%20On\n' > "$tmp/quorvel.config"
-    no_proxy=steckdose.test HTTP_PROXY=http://192.0.2.1:9 QUORVEL_PLUG=$plug PLUG_LOG=$tmp/plug.log QT_QPA_PLATFORM=offscreen \
-        "$1/scripts/with-plug" -- bash -c "$ask" "$tmp/quorvel" "$tmp/plug.log"
-    grep -x 'GET http://steckdose.test/cm?cmnd=Power -> 200 {"POWER":"OFF"}' "$tmp/plug.log"
-    if (exec 3<>"/dev/tcp/127.0.0.1/$(awk '{ print $NF; exit }' "$tmp/plug.log")") 2>/dev/null; then
-        echo "the plug outlived the program"; exit 1
+if [ "$3" != cases ]; then
+    # The program runs until the plug has logged a status query.
+    ask='"$0" & for _ in $(seq 20); do grep -q Power "$1" && break; sleep 0.1; done; kill $!'
+    cp "$2/quorvel" "$tmp/"
+    if [ "$3" = end-to-end ]; then
+        printf '[SenderEin]\nUrl=http://steckdose.test/cm?cmnd=Power%%20On\n' > "$tmp/quorvel.config"
+        no_proxy=steckdose.test HTTP_PROXY=http://192.0.2.1:9 QUORVEL_PLUG=$plug PLUG_LOG=$tmp/plug.log QT_QPA_PLATFORM=offscreen \
+            "$1/scripts/with-plug" -- bash -c "$ask" "$tmp/quorvel" "$tmp/plug.log"
+        (exec 3<>"/dev/tcp/127.0.0.1/$(awk '{ print $NF; exit }' "$tmp/plug.log")") 2>/dev/null && { echo "the plug outlived the program"; exit 1; }
+        target=http://steckdose.test/cm
+    else
+        [ "$(id -u)" -eq 0 ] || { echo "skipped: only root may give the plug port 80 of a network of its own"; exit 77; }
+        unshare --net true 2>/dev/null || { echo "skipped: this system refuses a network namespace (unshare --net)"; exit 77; }
+        printf '[SenderEin]\nUrl=http://127.0.0.1/cm?cmnd=Power%%20On\n' > "$tmp/quorvel.config"
+        QT_QPA_PLATFORM=offscreen unshare --net bash -c 'ip link set lo up; "$2" --port 80 > "$1" &
+            for _ in $(seq 50); do [ -s "$1" ] && break; sleep 0.1; done; '"$ask"'; kill %1' "$tmp/quorvel" "$tmp/plug.log" "$plug"
+        target=/cm
     fi
-    exit
-fi
-if [ "$3" = direct ]; then
-    [ "$(id -u)" -eq 0 ] || { echo "skipped: only root may give the plug port 80 of a network of its own"; exit 77; }
-    unshare --net true 2>/dev/null || { echo "skipped: this system refuses a network namespace (unshare --net)"; exit 77; }
-    printf '[SenderEin]\nUrl=http://127.0.0.1/cm?cmnd=Power%%20On\n' > "$tmp/quorvel.config"
-    QT_QPA_PLATFORM=offscreen unshare --net bash -c 'ip link set lo up
-        "$2" --port 80 > "$1" & plug=$!
-        for _ in $(seq 50); do [ -s "$1" ] && break; sleep 0.1; done
-        '"$ask"'
-        kill $plug' "$tmp/quorvel" "$tmp/plug.log" "$plug"
-    grep -x 'GET /cm?cmnd=Power -> 200 {"POWER":"OFF"}' "$tmp/plug.log"
+    grep -x "GET $target?cmnd=Power -> 200 {\"POWER\":\"OFF\"}" "$tmp/plug.log"
     exit
 fi
 
 # Each case: plug options | request line | an extra header | the answer's status line and body.
 while IFS='|' read -r options request header expected; do
     : > "$tmp/log"
-    "$plug" --port 0 $options > "$tmp/log" &
-    pid=$!
+    "$plug" --port 0 $options > "$tmp/log" & pid=$!
     until [ -s "$tmp/log" ]; do sleep 0.01; done
     exec 3<>"/dev/tcp/127.0.0.1/$(awk '{ print $NF; exit }' "$tmp/log")"
     printf '%s\r\nHost: plug\r\n%s\r\n' "$request" "${header:+$header$'\r\n'}" >&3
     answer=$(tr -d '\r' <&3 | sed -n '1p;$p' | paste -sd ' ')
     [ "$answer" = "$expected" ] || { echo "FAIL: $options $request: '$answer', expected '$expected'"; exit 1; }
-    kill $pid
-    wait $pid || true
+    kill $pid && wait $pid || true
 done <<'CASES'
 |GET /cm?cmnd=Power HTTP/1.1||HTTP/1.1 200 OK {"POWER":"OFF"}
 --state on|GET http://steckdose.test/cm?cmnd=POWER HTTP/1.1||HTTP/1.1 200 OK {"POWER":"ON"}

@@ -6,14 +6,14 @@
 #include <QtTest>
 #include <QtWidgets>
 
-// How the fake device answers a request. A trickle announces a huge body and then sends a byte
-// every 10 ms without end.
+// How the fake device answers a request. A trickle announces a huge body and then sends that many
+// bytes every 10 ms without end.
 struct Answer
 {
     int status = 200;
     QByteArray body = R"({"POWER":"ON"})";
     int delayMs = 0;
-    bool trickle = false;
+    int trickle = 0;
     QByteArray reason = "OK";
 };
 Q_DECLARE_METATYPE(Answer)
@@ -54,22 +54,13 @@ private:
             if (!a.trickle)
                 return socket->disconnectFromHost(); // one request per connection
             auto *trickle = new QTimer(socket);
-            connect(trickle, &QTimer::timeout, socket, [socket] { socket->write(" "); });
+            connect(trickle, &QTimer::timeout, socket, [socket, a] { socket->write(QByteArray(a.trickle, ' ')); });
             trickle->start(10);
         });
     }
 
     QTcpServer server;
 };
-
-// A request header's value; HTTP names them in any letter case, and Qt 6.8 writes lower case.
-inline QByteArray header(const QByteArray &head, const QByteArray &name)
-{
-    for (const QByteArray &line : head.split('\n'))
-        if (line.toLower().startsWith(name + ':'))
-            return line.mid(name.size() + 1).trimmed();
-    return QByteArray();
-}
 
 inline QString configPath()
 {
@@ -79,7 +70,6 @@ inline QString configPath()
 // Starts a case from a known file; a null text means no file at all.
 inline void writeConfig(const QByteArray &contents)
 {
-    QDir(configPath()).removeRecursively();
     QFile::remove(configPath());
     QFile file(configPath());
     if (!contents.isNull() && (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.flush()))
@@ -95,13 +85,6 @@ inline QString announced(QWidget *window)
     auto *announcement = window->findChild<QLabel *>("announcement");
     return announcement->text() + '|' + announcement->accessibleDescription();
 }
-
-// Counts how often a widget is restyled.
-struct Restyles : QObject
-{
-    int count = 0;
-    bool eventFilter(QObject *, QEvent *event) override { return (count += event->type() == QEvent::StyleChange), false; }
-};
 
 inline QPushButton *button(QWidget *parent, const QString &text)
 {
