@@ -298,7 +298,6 @@ void MainWindow::onReplyFinished(QNetworkReply *reply)
             QTimer::singleShot(600, this, &MainWindow::queryStatus);
         } else {
             tell(QStringLiteral("Fehler beim Senden: %1").arg(failure));
-            switchResult.clear();
             scheduleNextPoll();
         }
     }
@@ -341,6 +340,7 @@ void MainWindow::scheduleNextPoll()
 
 void MainWindow::sendRequest(const SenderConfig &sender)
 {
+    switchResult.clear(); // a new press is what the user waits to hear of now
     const QString text = sender.url.trimmed();
     if (text.isEmpty()) {
         tell(QStringLiteral("Fehler: Keine URL konfiguriert. Bitte erst ☰ öffnen."));
