@@ -107,7 +107,7 @@ void TestNetwork::followsTheFile()
     w.findChild<QLabel *>("announcement")->clear();
     dot->setStyleSheet("color: blue;");
     QTRY_COMPARE(device.requests.size(), 2);
-    QVERIFY2(device.requests[1].startsWith("GET http://kueche.test/cm?cmnd=Power ") && clock.elapsed() < 450, qPrintable(QString::number(clock.elapsed()))); // 200 ms after the save
+    QVERIFY2(device.requests[1].startsWith("GET http://kueche.test/cm?cmnd=Power ") && clock.elapsed() < 350, qPrintable(QString::number(clock.elapsed()))); // 200 ms after the save
     QTRY_VERIFY(poll->isActive());
     QCOMPARE(announced(&w) + dot->styleSheet(), "|color: blue;"); // the same state: nothing new to hear, nothing restyled
     clock.restart();
