@@ -8,8 +8,7 @@
 set -euo pipefail
 plug=$2/tools/quorvel-plug
 tmp=$(mktemp -d)
-pid=
-trap 'kill $pid 2>/dev/null || true; rm -rf "$tmp"' EXIT
+trap 'kill ${pid:-} 2>/dev/null || true; rm -rf "$tmp"' EXIT
 if [ "$3" != cases ]; then
     # The program runs until the plug has logged a status query.
     ask='"$0" & for _ in $(seq 20); do grep -q Power "$1" && break; sleep 0.1; done; kill $!'
