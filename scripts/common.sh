@@ -18,8 +18,8 @@ ensure_packages() {
 # Qt 5.15 by default; QUORVEL_QT=6 builds on Qt 6, in directories of its own beside the Qt 5 ones.
 QT=${QUORVEL_QT:-5}
 case "$QT" in
-    5) QT_PACKAGES=(qtbase5-dev) BUILD_DIR=build ;;
-    6) QT_PACKAGES=(qt6-base-dev libxkbcommon-dev) BUILD_DIR=build-qt6 ;;
+    5) QT_PACKAGES=(qtbase5-dev qtbase5-private-dev) BUILD_DIR=build ;;
+    6) QT_PACKAGES=(qt6-base-dev qt6-base-private-dev libxkbcommon-dev) BUILD_DIR=build-qt6 ;;
     *) echo "QUORVEL_QT must be 5 or 6, not '$QT'." >&2; exit 2 ;;
 esac
 BUILD_PACKAGES=(cmake make g++ "${QT_PACKAGES[@]}" fonts-dejavu-core)

@@ -2,9 +2,14 @@
 // finding what a user sees.
 #pragma once
 
+#include "mainwindow.h"
+
 #include <QtNetwork>
 #include <QtTest>
 #include <QtWidgets>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 // How the fake device answers a request. A trickle announces a huge body and then sends that many
 // bytes every 10 ms without end.
@@ -24,7 +29,7 @@ Q_DECLARE_METATYPE(Answer)
 class FakeDevice : public QObject
 {
 public:
-    std::function<Answer(const QByteArray &head)> answer = [](const QByteArray &) { return Answer(); };
+    std::function<Answer(const QByteArray &head)> answer;
     QList<QByteArray> requests;
 
     FakeDevice()
@@ -47,10 +52,11 @@ private:
             return;
         requests.append(head);
         const Answer a = answer(head);
-        const QByteArray length = a.trickle ? "1000000000000" : QByteArray::number(a.body.size());
-        QTimer::singleShot(a.delayMs, socket, [socket, a, length] {
-            socket->write("HTTP/1.1 " + QByteArray::number(a.status) + ' ' + a.reason + "\r\nContent-Length: " + length + "\r\n\r\n");
-            socket->write(a.trickle ? QByteArray() : a.body);
+        QTimer::singleShot(a.delayMs, socket, [socket, a] {
+            const QByteArray length = a.trickle ? "1000000000000" : QByteArray::number(a.body.size());
+            socket->write("HTTP/1.1 " + QByteArray::number(a.status) + ' ' + a.reason
+                          + "\r\nContent-Length: " + length);
+            socket->write("\r\n\r\n" + (a.trickle ? QByteArray() : a.body));
             if (!a.trickle)
                 return socket->disconnectFromHost(); // one request per connection
             auto *trickle = new QTimer(socket);
@@ -67,24 +73,57 @@ inline QString configPath()
     return QCoreApplication::applicationDirPath() + "/quorvel.config";
 }
 
-// Starts a case from a known file; a null text means no file at all.
+// What a screen reader was given to speak since the last call: for each notification shown, its text
+// and the detail after it.
+inline QStringList spoken;
+inline QStringList heard()
+{
+    return std::exchange(spoken, {});
+}
+
+// Starts a case from a known file, a null text meaning none, and with nothing heard yet. Offscreen
+// no screen reader listens, so Qt drops what it would be told until its accessibility is active.
 inline void writeConfig(const QByteArray &contents)
 {
+    static const bool listening = [] {
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+        QAccessible::installUpdateHandler([](QAccessibleEvent *event) {
+            const QAccessibleInterface *told = event->accessibleInterface();
+            if (event->type() == QAccessible::ObjectShow && told->role() == QAccessible::Notification)
+                spoken << told->text(QAccessible::Name) + '|' + told->text(QAccessible::Description);
+        });
+        return true;
+    }();
+    Q_UNUSED(listening);
+    heard();
     QFile::remove(configPath());
     QFile file(configPath());
-    if (!contents.isNull() && (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.flush()))
+    if (!contents.isNull()
+        && !(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() && file.flush()))
         qFatal("cannot write %s", qPrintable(configPath()));
     // The settings layer caches a file by size and time; each case's file must look new to it.
     static int written = 0;
     file.setFileTime(QDateTime::currentDateTime().addSecs(-++written), QFileDevice::FileModificationTime);
 }
 
-// What a screen reader was last given to speak: a text, and a detail after it.
-inline QString announced(QWidget *window)
+inline QByteArray contents()
 {
-    auto *announcement = window->findChild<QLabel *>("announcement");
-    return announcement->text() + '|' + announcement->accessibleDescription();
+    QFile file(configPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+inline QLabel *label(QWidget *parent, const char *name)
+{
+    return parent->findChild<QLabel *>(name);
+}
+
+// The main window, with the parts that tests read.
+struct Window : MainWindow
+{
+    QLabel *dot = label(this, "stateIndicator"), *word = label(this, "stateLabel"),
+           *status = label(this, "statusLabel");
+    QTimer *poll = findChild<QTimer *>("pollTimer");
+};
 
 inline QPushButton *button(QWidget *parent, const QString &text)
 {
