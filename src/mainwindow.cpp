@@ -1,9 +1,8 @@
 #include "mainwindow.h"
 #include "aboutdialog.h"
+#include "accessibility.h"
 #include "configdialog.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QJsonDocument>
@@ -17,7 +16,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -54,65 +52,6 @@ QString failureOf(QNetworkReply *reply)
     return text;
 }
 
-// A label that assistive technology sees in another role, named by its text: the status line as
-// the window's status bar, and the announcement as a notification, which screen readers speak
-// when it is shown, wherever the focus is.
-class AccessibleLabel : public QAccessibleWidget
-{
-public:
-    AccessibleLabel(QLabel *label, QAccessible::Role role)
-        : QAccessibleWidget(label, role)
-    {
-    }
-    QString text(QAccessible::Text t) const override
-    {
-        return t == QAccessible::Name ? static_cast<QLabel *>(widget())->text() : QAccessibleWidget::text(t);
-    }
-};
-
-// The main window as a window named by its title (a plain QWidget would be a nameless filler, with
-// no title bar or status bar to read). The dot only repeats the state word in colour, and the
-// announcement is never shown: neither is one of its parts.
-class AccessibleWindow : public QAccessibleWidget
-{
-public:
-    explicit AccessibleWindow(QWidget *window)
-        : QAccessibleWidget(window, QAccessible::Window)
-    {
-    }
-    int childCount() const override { return parts().size(); }
-    QAccessibleInterface *child(int index) const override
-    {
-        return QAccessible::queryAccessibleInterface(parts().value(index));
-    }
-    int indexOfChild(const QAccessibleInterface *child) const override
-    {
-        return parts().indexOf(qobject_cast<QWidget *>(child->object()));
-    }
-
-private:
-    QList<QWidget *> parts() const
-    {
-        QList<QWidget *> parts = widget()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
-        parts.erase(std::remove_if(parts.begin(), parts.end(), [](QWidget *w) {
-            return w->isWindow() || w->isHidden() || w->objectName() == QLatin1String("stateIndicator");
-        }), parts.end());
-        return parts;
-    }
-};
-
-QAccessibleInterface *accessibleInterfaceFor(const QString &className, QObject *object)
-{
-    auto *label = qobject_cast<QLabel *>(object);
-    if (className == QLatin1String("MainWindow"))
-        return new AccessibleWindow(static_cast<QWidget *>(object));
-    if (label && label->objectName() == QLatin1String("statusLabel"))
-        return new AccessibleLabel(label, QAccessible::StatusBar);
-    if (label && label->objectName() == QLatin1String("announcement"))
-        return new AccessibleLabel(label, QAccessible::Notification);
-    return nullptr;
-}
-
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -120,8 +59,7 @@ MainWindow::MainWindow(QWidget *parent)
     , statusQueryPending(false)
     , keepingFocus(false)
 {
-    static const bool installed = (QAccessible::installFactory(accessibleInterfaceFor), true);
-    Q_UNUSED(installed);
+    installAccessibility();
     const AppConfig config = ConfigDialog::loadConfig();
     setWindowTitle(config.title);
     resize(360, 260);
@@ -196,9 +134,7 @@ MainWindow::MainWindow(QWidget *parent)
     statusLabel->setAlignment(Qt::AlignCenter);
     mainLayout->addWidget(statusLabel);
 
-    announcement = new QLabel(this);
-    announcement->setObjectName(QStringLiteral("announcement"));
-    announcement->hide();
+    announcement = new Announcement(this);
 
     networkManager = new QNetworkAccessManager(this);
     networkManager->setTransferTimeout(REQUEST_TIME_LIMIT_MS);
@@ -234,9 +170,24 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 bool MainWindow::focusNextPrevChild(bool next)
 {
-    // Disabling the focused button would move the focus on, to a button that the next key press
-    // would press; it stays where the user pressed.
+    // Refused while setSwitching disables the focused button.
     return keepingFocus || QWidget::focusNextPrevChild(next);
+}
+
+// The switch buttons rest exactly while a switch request is on its way. Disabling the focused button
+// would move the focus on, to a button that the next key press would press; it stays where the user
+// pressed.
+void MainWindow::setSwitching(bool switching)
+{
+    keepingFocus = true;
+    einButton->setEnabled(!switching);
+    ausButton->setEnabled(!switching);
+    keepingFocus = false;
+}
+
+bool MainWindow::isSwitching() const
+{
+    return !einButton->isEnabled();
 }
 
 void MainWindow::onConfigClicked()
@@ -283,14 +234,12 @@ void MainWindow::onReplyFinished(QNetworkReply *reply)
             showState(QStringLiteral("color: gray;"), QStringLiteral("Unbekannt"));
             line = QStringLiteral("Status-Abfrage fehlgeschlagen: %1").arg(failure);
         }
-        // The buttons rest exactly while a switch request is on its way; until its answer arrives
-        // the status line speaks of the request the user started.
-        if (einButton->isEnabled())
+        // Until a switch request's answer arrives, the status line speaks of the request the user started.
+        if (!isSwitching())
             statusLabel->setText(line);
         scheduleNextPoll();
     } else {
-        einButton->setEnabled(true);
-        ausButton->setEnabled(true);
+        setSwitching(false);
         if (failure.isEmpty()) {
             const int code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
             statusLabel->setText(QStringLiteral("Erfolgreich gesendet. HTTP-Status: %1").arg(code));
@@ -352,10 +301,7 @@ void MainWindow::sendRequest(const SenderConfig &sender)
         return;
     }
 
-    keepingFocus = true;
-    einButton->setEnabled(false);
-    ausButton->setEnabled(false);
-    keepingFocus = false;
+    setSwitching(true);
     tell(QStringLiteral("Sende…"));
     statusQueryPending = false;
     pollTimer->stop();
@@ -402,23 +348,14 @@ void MainWindow::showState(const QString &colour, const QString &word)
         stateLabel->setAccessibleName(QStringLiteral("Zustand: %1").arg(word));
     }
     if (!result.isEmpty())
-        announce(result, stateLabel->accessibleName());
+        announcement->announce(result, stateLabel->accessibleName());
     else if (changed)
-        announce(stateLabel->accessibleName());
+        announcement->announce(stateLabel->accessibleName());
 }
 
 // What became of the user's press: on the status line, and spoken by a screen reader.
 void MainWindow::tell(const QString &text)
 {
     statusLabel->setText(text);
-    announce(text);
-}
-
-// Has a screen reader speak `text`, then `detail`, without moving the focus.
-void MainWindow::announce(const QString &text, const QString &detail)
-{
-    announcement->setText(text);
-    announcement->setAccessibleDescription(detail);
-    QAccessibleEvent event(announcement, QAccessible::ObjectShow);
-    QAccessible::updateAccessibility(&event);
+    announcement->announce(text);
 }

@@ -3,6 +3,7 @@
 
 #include <QWidget>
 
+class Announcement;
 class QCloseEvent;
 class QLabel;
 class QNetworkAccessManager;
@@ -37,7 +38,8 @@ private:
     void watch(QNetworkReply *reply, bool isStatusQuery);
     void showState(const QString &colour, const QString &word);
     void tell(const QString &text);
-    void announce(const QString &text, const QString &detail = QString());
+    void setSwitching(bool switching);
+    bool isSwitching() const;
 
     QPushButton *configButton;
     QPushButton *einButton;
@@ -45,7 +47,7 @@ private:
     QLabel *stateIndicator;
     QLabel *stateLabel;
     QLabel *statusLabel;
-    QLabel *announcement;
+    Announcement *announcement;
     QNetworkAccessManager *networkManager;
     QTimer *pollTimer;
     bool statusQueryPending;
