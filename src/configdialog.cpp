@@ -3,14 +3,17 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSettings>
 #include <QTemporaryFile>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <limits>
@@ -82,12 +85,29 @@ int readInt(const QSettings &settings, const QString &key, int defaultValue)
     return ok && value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max() ? int(value) : 0;
 }
 
+// How long a save waits for another writer of the file, and a close, which must not hang.
+const int SAVE_LOCK_WAIT_MS = 3000;
+const int CLOSE_LOCK_WAIT_MS = 1000;
+
 // Sets `values` in the file at `path` and reports whether they reached it. The settings layer
 // keeps what it could not write in a cache of the file that every later reader in this process
 // shares and the next successful write flushes, so the file itself is only ever read through it:
 // the keys go into a private copy, and only a copy that was written replaces the file, whole.
-bool writeKeys(const QString &path, const QVariantMap &values)
+bool writeKeys(const QString &path, const QVariantMap &values, int lockWaitMs)
 {
+    // Another window, or another copy of the program, may be writing the file too. Every writer holds
+    // this lock, the settings layer's own, from reading the file until it is replaced, so that none
+    // drops what another wrote meanwhile; a lock left by a process that no longer runs is taken over.
+    // A write takes milliseconds, so the wait tries every one, where the toolkit's own would sleep a
+    // tenth of a second and longer between tries.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    QElapsedTimer waited;
+    waited.start();
+    while (!lock.tryLock(0)) {
+        if (lock.error() != QLockFile::LockFailedError || waited.hasExpired(lockWaitMs))
+            return false;
+        QThread::msleep(1);
+    }
     QTemporaryFile copy;
     if (!copy.open())
         return false;
@@ -117,7 +137,13 @@ bool writeKeys(const QString &path, const QVariantMap &values)
     }
     QFile written(copy.fileName());
     QSaveFile file(path);
-    if (!written.open(QIODevice::ReadOnly) || !file.open(QIODevice::WriteOnly) || file.write(written.readAll()) != written.size())
+    if (!written.open(QIODevice::ReadOnly) || !file.open(QIODevice::WriteOnly))
+        return false;
+    // The file may hold the plug's password: one it creates only its owner may read. An existing
+    // file keeps its mode.
+    if (!current.exists() && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return false;
+    if (file.write(written.readAll()) != written.size())
         return false;
     // commit() does not notice a buffer it could not write out (a full disk) and would put a
     // cut-off file in place; a failed flush leaves the file as it was.
@@ -202,7 +228,7 @@ void ConfigDialog::onSaveClicked()
         {QStringLiteral("SenderAus/Url"), ausUrlEdit->text().trimmed()},
         {QStringLiteral("SenderAus/Method"), ausMethodBox->currentText()},
     };
-    if (!writeKeys(configFilePath(), values)) {
+    if (!writeKeys(configFilePath(), values, SAVE_LOCK_WAIT_MS)) {
         saveErrorLabel->setText(QStringLiteral("Die Konfiguration konnte nicht gespeichert werden: %1")
                                     .arg(QDir::toNativeSeparators(configFilePath())));
         saveErrorLabel->show();
@@ -240,5 +266,7 @@ AppConfig ConfigDialog::loadConfig()
 
 void ConfigDialog::saveWindowPos(const QPoint &pos)
 {
-    writeKeys(configFilePath(), {{QStringLiteral("Fenster/X"), pos.x()}, {QStringLiteral("Fenster/Y"), pos.y()}});
+    // Without the lock in time the position is not saved: closing the window must not hang.
+    const QVariantMap values{{QStringLiteral("Fenster/X"), pos.x()}, {QStringLiteral("Fenster/Y"), pos.y()}};
+    writeKeys(configFilePath(), values, CLOSE_LOCK_WAIT_MS);
 }

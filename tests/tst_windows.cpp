@@ -11,6 +11,7 @@ private slots:
     void startsAsConfigured();
     void dialog_data();
     void dialog();
+    void twoWriters();
 };
 
 void TestWindows::startsAsConfigured_data()
@@ -123,7 +124,7 @@ void TestWindows::startsAsConfigured()
 void TestWindows::dialog_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("obstacle"); // a link to a file that cannot be replaced
+    QTest::addColumn<QString>("obstacle"); // a link to a file that cannot be replaced, or a lock on the file
     QTest::addColumn<QStringList>("typed"); // title and interval; none: left as shown
     QTest::addColumn<QString>("how");
     // Title|interval|Ein URL|Ein method|Aus URL|Aus method|X (-1: none)|Extra.
@@ -138,6 +139,7 @@ void TestWindows::dialog_data()
     QTest::newRow("as shown, no file") << none << none << as << save << "Quorvel|10||POST||POST|-1|";
     QTest::newRow("as shown") << full << none << as << save << asShown;
     QTest::newRow("a line it cannot parse") << full + "kaputt\n" << none << as << save << asShown;
+    QTest::newRow("a lock left behind") << full << "stale lock" << as << save << asShown;
     QTest::newRow("padded, any other method is GET")
         << "[SenderEin]\nMethod=PUT\n[SenderAus]\nMethod=\" POST\"\n"
         << none << QStringList({"  Küche ☰ ", " 15 "}) << save << "Küche ☰|15||GET||GET|-1|";
@@ -151,6 +153,9 @@ void TestWindows::dialog_data()
                                << "Flur|7|http://steckdose.test/ein |GET| http://steckdose.test/aus|post|5|bar";
     QTest::newRow("cannot be written: stays open")
         << none << "link" << QStringList({"Anders"}) << save << "Anders|10||POST||POST|-1|";
+    QTest::newRow("locked by another writer: stays open")
+        << full << "held lock" << QStringList({"Anders"}) << save
+        << "Anders|7|http://steckdose.test/ein|GET|http://steckdose.test/aus|POST|5|bar";
 }
 
 // The dialog shows the file, normalises what it saves and writes only its own keys; only a save writes.
@@ -162,11 +167,24 @@ void TestWindows::dialog()
     QFETCH(QString, how);
     QFETCH(QString, stored);
     writeConfig(file.toUtf8());
+    const QFile::Permissions mode
+        = file.isNull() ? QFile::ReadOwner | QFile::WriteOwner : QFile::permissions(configPath());
     // A link to a file whose name leaves no room for the temporary name that a save gives the new
     // file beside it before the new file replaces the old one: that last step fails.
     const QString target = QCoreApplication::applicationDirPath() + '/' + QString(250, 'x');
     QVERIFY(obstacle != "link" || (QFile(target).open(QIODevice::WriteOnly) && QFile::link(target, configPath())));
-    const bool unwritable = obstacle == "link";
+    QLockFile held(configPath() + ".lock");
+    QVERIFY(obstacle != "held lock" || held.tryLock());
+    if (obstacle == "stale lock") { // left by a process that has ended
+        QProcess gone;
+        gone.start("true", QStringList());
+        QVERIFY(gone.waitForStarted());
+        const QByteArray owner
+            = QByteArray::number(gone.processId()) + "\ntrue\n" + QSysInfo::machineHostName().toUtf8();
+        QFile lock(configPath() + ".lock");
+        QVERIFY(gone.waitForFinished() && lock.open(QIODevice::WriteOnly) && lock.write(owner + '\n') > 0);
+    }
+    const bool unwritable = obstacle == "link" || obstacle == "held lock";
 
     ConfigDialog d;
     d.show();
@@ -209,13 +227,42 @@ void TestWindows::dialog()
     QTRY_VERIFY(!unwritable || (error->x() > 0 && error->geometry().bottom() < button(&d, "Abbrechen")->y()));
     QVERIFY(!unwritable || contents() == file.toUtf8()); // nothing written
     QVERIFY(obstacle != "link" || (QFile::remove(configPath()) && QFile::remove(target)));
+    held.unlock();
     if (unwritable) // the way is clear again: the input is saved
         button(&d, "Speichern")->click();
+    QCOMPARE(QFile::permissions(configPath()) & 0x7077, mode & 0x7077); // a new file private, an old one as it was
     const AppConfig c = ConfigDialog::loadConfig();
     const QString x = QString::number(c.windowPos.x()), extra = contents().contains("\nFoo=bar\n") ? "bar" : "";
     QCOMPARE(
         QStringList({c.title, QString::number(c.interval), c.ein.url, c.ein.method, c.aus.url, c.aus.method, x, extra}),
         stored.split('|'));
+}
+
+// Two windows of one copy save at once, the dialog's keys in one and the position of the other as it
+// closes: neither drops what the other wrote. A close that cannot get the file in time does not hang.
+void TestWindows::twoWriters()
+{
+    writeConfig(QByteArray());
+    ConfigDialog d;
+    for (int i = 1; i <= 100; ++i) {
+        d.findChild<QLineEdit *>()->setText(QString::number(i));
+        QScopedPointer<QThread> closing(QThread::create([i] { ConfigDialog::saveWindowPos(QPoint(i, i)); }));
+        closing->start();
+        button(&d, "Speichern")->click();
+        QVERIFY(closing->wait(5000) && d.result() == QDialog::Accepted);
+        const QByteArray n = QByteArray::number(i), saved = contents();
+        QVERIFY2(saved.contains("\nTitel=" + n + '\n') && saved.contains("\nX=" + n + '\n'), saved);
+    }
+    QCOMPARE(QFile::permissions(configPath()) & 0x7077, QFile::ReadOwner | QFile::WriteOwner); // new: private
+
+    QLockFile held(configPath() + ".lock");
+    QVERIFY(held.tryLock());
+    Window w;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(w.close());
+    QVERIFY2(clock.elapsed() < 2500, QByteArray::number(clock.elapsed()));
+    QCOMPARE(ConfigDialog::loadConfig().windowPos, QPoint(100, 100));
 }
 
 QTEST_MAIN(TestWindows)
