@@ -1,18 +1,31 @@
 #!/usr/bin/env bash
-# Installs into a scratch HOME, with a space in the path: the launcher, a reinstall that keeps the
-# configuration, and an uninstall that leaves only the configuration. Any failing step fails.
+# Two copies in a scratch HOME: the default DIR, named by its own title and started at login, and a
+# DIR with a space, named by hand. Each gets a launcher of its own; a wrong option or a bad DIR
+# changes nothing; uninstalling one leaves the other whole, and every quorvel.config stays.
 set -euxo pipefail
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-export HOME=$tmp/home XDG_DATA_HOME=$tmp/xdg
-dir="$tmp/opt dir"
-files() { (cd "$tmp" && find . -type f | sort | xargs); }
-"$1/scripts/install" "$dir"
-desktop-file-validate "$XDG_DATA_HOME/applications/quorvel.desktop"
-grep -qx "Exec=\"$dir/quorvel\"" "$XDG_DATA_HOME/applications/quorvel.desktop"
-echo '[Allgemein]' > "$dir/quorvel.config"
-"$1/scripts/install" "$dir"
-[ "$(files)" = "./opt dir/quorvel ./opt dir/quorvel.config ./xdg/applications/quorvel.desktop ./xdg/icons/hicolor/scalable/apps/quorvel.svg" ]
-"$1/scripts/install" --uninstall "$dir"
-[ "$(files)" = "./opt dir/quorvel.config" ]
-grep -qx '\[Allgemein\]' "$dir/quorvel.config"
+export HOME=$tmp/home XDG_DATA_HOME=$tmp/xdg XDG_CONFIG_HOME=$tmp/config
+install=$1/scripts/install flur=$tmp/home/.local/opt/quorvel kueche="$tmp/opt dir"
+files() { (cd "$tmp" && find . -type f -exec md5sum {} + | sort -k 2); }
+mkdir -p "$flur" "$kueche" && printf '[Allgemein]\nTitel="Flur, \\"oben\\""\n' > "$flur/quorvel.config"
+echo 'Titel=Anders' > "$kueche/quorvel.config" # --name comes first
+"$install" --autostart
+"$install" --name 'Küche' "$kueche"
+"$install" --name 'Steckdose "Küche"' "$kueche"
+desktop-file-validate "$XDG_DATA_HOME"/applications/* "$XDG_CONFIG_HOME"/autostart/*
+[ "$(cat "$XDG_DATA_HOME"/applications/quorvel.desktop)" = "$(cat "$XDG_CONFIG_HOME"/autostart/quorvel.desktop)" ]
+grep -x -e 'Name=Flur, "oben"' -e "Exec=$flur/quorvel" "$XDG_DATA_HOME"/applications/quorvel.desktop | wc -l | grep -qx 2
+grep -x -e 'Name=Steckdose "Küche"' -e "Exec=\"$kueche/quorvel\"" "$XDG_DATA_HOME"/applications/quorvel-*.desktop |
+    wc -l | grep -qx 2
+both=$(files)
+for wrong in --frobnicate "$flur/quorvel.config/x"; do
+    code=0 && "$install" "$wrong" || code=$?
+    [ "$code" = 2 ] && [ "$(files)" = "$both" ]
+done
+"$install" --uninstall "$kueche"
+[ "$(files)" = "$(grep -v -e ' ./opt dir/quorvel$' -e '/quorvel-.*\.desktop$' <<< "$both")" ]
+"$install" # again without --autostart
+[ ! -e "$XDG_CONFIG_HOME/autostart/quorvel.desktop" ]
+"$install" --uninstall
+[ "$(files | cut -c 35- | xargs)" = "./home/.local/opt/quorvel/quorvel.config ./opt dir/quorvel.config" ]
