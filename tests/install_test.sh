@@ -14,10 +14,10 @@ echo 'Titel=Anders' > "$kueche/quorvel.config" # --name comes first
 "$install" --name 'Küche' "$kueche"
 "$install" --name 'Steckdose "Küche"' "$kueche"
 desktop-file-validate "$XDG_DATA_HOME"/applications/* "$XDG_CONFIG_HOME"/autostart/*
-[ "$(cat "$XDG_DATA_HOME"/applications/quorvel.desktop)" = "$(cat "$XDG_CONFIG_HOME"/autostart/quorvel.desktop)" ]
-grep -x -e 'Name=Flur, "oben"' -e "Exec=$flur/quorvel" "$XDG_DATA_HOME"/applications/quorvel.desktop | wc -l | grep -qx 2
-grep -x -e 'Name=Steckdose "Küche"' -e "Exec=\"$kueche/quorvel\"" "$XDG_DATA_HOME"/applications/quorvel-*.desktop |
-    wc -l | grep -qx 2
+cmp "$XDG_DATA_HOME"/applications/quorvel.desktop "$XDG_CONFIG_HOME"/autostart/quorvel.desktop
+apps=$XDG_DATA_HOME/applications
+grep -x -e 'Name=Flur, "oben"' -e "Exec=$flur/quorvel" "$apps"/quorvel.desktop | wc -l | grep -qx 2
+grep -x -e 'Name=Steckdose "Küche"' -e "Exec=\"$kueche/quorvel\"" "$apps"/quorvel-*.desktop | wc -l | grep -qx 2
 both=$(files)
 for wrong in --frobnicate "$flur/quorvel.config/x"; do
     code=0 && "$install" "$wrong" || code=$?

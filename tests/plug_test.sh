@@ -15,16 +15,20 @@ if [ "$3" != cases ]; then
     cp "$2/quorvel" "$tmp/"
     if [ "$3" = end-to-end ]; then
         printf '[SenderEin]\nUrl=http://steckdose.test/cm?cmnd=Power%%20On\n' > "$tmp/quorvel.config"
-        no_proxy=steckdose.test HTTP_PROXY=http://192.0.2.1:9 QUORVEL_PLUG=$plug PLUG_LOG=$tmp/plug.log QT_QPA_PLATFORM=offscreen \
+        no_proxy=steckdose.test HTTP_PROXY=http://192.0.2.1:9 QUORVEL_PLUG=$plug PLUG_LOG=$tmp/plug.log \
+            QT_QPA_PLATFORM=offscreen \
             "$1/scripts/with-plug" -- bash -c "$ask" "$tmp/quorvel" "$tmp/plug.log"
-        (exec 3<>"/dev/tcp/127.0.0.1/$(awk '{ print $NF; exit }' "$tmp/plug.log")") 2>/dev/null && { echo "the plug outlived the program"; exit 1; }
+        port=$(awk '{ print $NF; exit }' "$tmp/plug.log")
+        (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && { echo "the plug outlived the program"; exit 1; }
         target=http://steckdose.test/cm
     else
-        [ "$(id -u)" -eq 0 ] || { echo "skipped: only root may give the plug port 80 of a network of its own"; exit 77; }
-        unshare --net true 2>/dev/null || { echo "skipped: this system refuses a network namespace (unshare --net)"; exit 77; }
+        skip() { echo "skipped: $1"; exit 77; }
+        [ "$(id -u)" -eq 0 ] || skip "only root may give the plug port 80 of a network of its own"
+        unshare --net true 2>/dev/null || skip "this system refuses a network namespace (unshare --net)"
         printf '[SenderEin]\nUrl=http://127.0.0.1/cm?cmnd=Power%%20On\n' > "$tmp/quorvel.config"
         QT_QPA_PLATFORM=offscreen unshare --net bash -c 'ip link set lo up; "$2" --port 80 > "$1" &
-            for _ in $(seq 50); do [ -s "$1" ] && break; sleep 0.1; done; '"$ask"'; kill %1' "$tmp/quorvel" "$tmp/plug.log" "$plug"
+            for _ in $(seq 50); do [ -s "$1" ] && break; sleep 0.1; done; '"$ask"'; kill %1' \
+            "$tmp/quorvel" "$tmp/plug.log" "$plug"
         target=/cm
     fi
     grep -x "GET $target?cmnd=Power -> 200 {\"POWER\":\"OFF\"}" "$tmp/plug.log"
