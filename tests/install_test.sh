@@ -11,11 +11,12 @@ files() { (cd "$tmp" && find . -type f -exec md5sum {} + | sort -k 2); }
 mkdir -p "$flur" "$kueche" && printf '[Allgemein]\nTitel="Flur, \\"oben\\""\n' > "$flur/quorvel.config"
 echo 'Titel=Anders' > "$kueche/quorvel.config" # --name comes first
 "$install" --autostart
-"$install" --name 'Küche' "$kueche"
-"$install" --name 'Steckdose "Küche"' "$kueche"
+"$install" --autostart --name 'Küche' "$kueche"
+"$install" --name 'Steckdose "Küche"' "$kueche" # again: the same launcher, and no longer at login
 desktop-file-validate "$XDG_DATA_HOME"/applications/* "$XDG_CONFIG_HOME"/autostart/*
-cmp "$XDG_DATA_HOME"/applications/quorvel.desktop "$XDG_CONFIG_HOME"/autostart/quorvel.desktop
 apps=$XDG_DATA_HOME/applications
+cmp "$apps"/quorvel.desktop "$XDG_CONFIG_HOME"/autostart/quorvel.desktop
+[ "$(ls "$XDG_CONFIG_HOME"/autostart)" = quorvel.desktop ]
 grep -x -e 'Name=Flur, "oben"' -e "Exec=$flur/quorvel" "$apps"/quorvel.desktop | wc -l | grep -qx 2
 grep -x -e 'Name=Steckdose "Küche"' -e "Exec=\"$kueche/quorvel\"" "$apps"/quorvel-*.desktop | wc -l | grep -qx 2
 both=$(files)
@@ -25,7 +26,5 @@ for wrong in --frobnicate "$flur/quorvel.config/x"; do
 done
 "$install" --uninstall "$kueche"
 [ "$(files)" = "$(grep -v -e ' ./opt dir/quorvel$' -e '/quorvel-.*\.desktop$' <<< "$both")" ]
-"$install" # again without --autostart
-[ ! -e "$XDG_CONFIG_HOME/autostart/quorvel.desktop" ]
 "$install" --uninstall
 [ "$(files | cut -c 35- | xargs)" = "./home/.local/opt/quorvel/quorvel.config ./opt dir/quorvel.config" ]
