@@ -21,7 +21,7 @@ void TestNetwork::outcome_data()
     QTest::addColumn<QString>("state"); // the word and the colour of the dot
     QTest::addColumn<QString>("line"); // a prefix: failures end in the network layer's text
 
-    // The body below: 1 MiB.
+    // pad makes the "1 MiB is not more" body exactly 1 MiB.
     const QByteArray url = "http://steckdose.test/on", pad(1024 * 1024 - 22, 'x');
     const QString on = "EIN color: #2ecc40;", off = "AUS color: #e74c3c;", unknown = "Unbekannt color: gray;";
     const QString ready = "Bereit.", failed = "Status-Abfrage fehlgeschlagen: ", unsent = "Version 1.0.1";
@@ -68,7 +68,7 @@ void TestNetwork::outcome()
     QVERIFY2(w.status->text().startsWith(line), qPrintable(w.status->text()));
     QVERIFY2(!line.endsWith("MiB)") || started.elapsed() < 300, QByteArray::number(started.elapsed()));
     QCOMPARE(w.word->text() + ' ' + w.dot->styleSheet(), state);
-    // And nothing else.
+    // A GET of the scheme and host, nothing else.
     const QByteArray host = einUrl.contains("db8") ? "[2001:db8::7]" : "steckdose.test";
     const bool sent = line != "Version 1.0.1";
     QCOMPARE(device.requests.size(), int(sent));
@@ -185,7 +185,7 @@ void TestNetwork::request()
         const QByteArray credentials = "\nauthorization: basic " + QByteArray("admin:geheim").toBase64().toLower();
         if (r.contains(":8080") && !r.toLower().contains(credentials + "\r\n"))
             return Answer{401, {}, 0, 0, "Unauthorized\r\nWWW-Authenticate: Basic realm=\"plug\""};
-        // It says ON: not a state.
+        // The switch's answer says ON: it must not be read as a state.
         return Answer{answer.status, answer.body, 600, answer.trickle, answer.reason};
     };
     Window w;
