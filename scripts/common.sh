@@ -47,6 +47,8 @@ build() {
 # The release binary that scripts/install puts in place, built in build-release/ (Qt 6: build-qt6-release/).
 RELEASE_DIR=${BUILD_DIR}-release
 build_release() {
-    cmake -S . -B "$RELEASE_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DQUORVEL_QT="$QT" >/dev/null
+    # Configured once; the build itself configures again when a CMakeLists.txt changed.
+    [ -f "$RELEASE_DIR/CMakeCache.txt" ] ||
+        cmake -S . -B "$RELEASE_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DQUORVEL_QT="$QT" >/dev/null
     cmake --build "$RELEASE_DIR" -j"$(nproc)" --target quorvel
 }
