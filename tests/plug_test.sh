@@ -50,9 +50,12 @@ done <<'CASES'
 --state on|GET http://steckdose.test/cm?cmnd=POWER HTTP/1.1||HTTP/1.1 200 OK {"POWER":"ON"}
 |POST /cm?cmnd=Power%20On HTTP/1.1||HTTP/1.1 200 OK {"POWER":"ON"}
 --state on|GET /cm?cmnd=power+toggle HTTP/1.1||HTTP/1.1 200 OK {"POWER":"OFF"}
+|GET /cm?cmnd=Power%201 HTTP/1.1||HTTP/1.1 200 OK {"POWER":"ON"}
+|GET /cm?cmnd=Status HTTP/1.1||HTTP/1.1 200 OK {"Command":"Unknown"}
 |GET /status HTTP/1.1||HTTP/1.1 404 Not Found {"WARNING":"Not found"}
 |GET /cm?cmnd=Power On HTTP/1.1||HTTP/1.1 400 Bad Request {"WARNING":"Bad request"}
 --password geheim|GET /cm?cmnd=Power HTTP/1.1||HTTP/1.1 401 Unauthorized {"WARNING":"Need user=<username>&password=<password>"}
+--password geheim|GET /cm?cmnd=Power&user=admin&password=geheim HTTP/1.1||HTTP/1.1 200 OK {"POWER":"OFF"}
 --password geheim|GET /cm?cmnd=Power HTTP/1.1|Authorization: Basic YWRtaW46Z2VoZWlt|HTTP/1.1 200 OK {"POWER":"OFF"}
 --api-off|GET /cm?cmnd=Power HTTP/1.1||
 CASES
