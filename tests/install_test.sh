@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Two copies in a scratch HOME: the default DIR, named by its own title and started at login, and a
-# DIR with a space, named by hand. Each gets a launcher of its own; a wrong option or a bad DIR
-# changes nothing; uninstalling one leaves the other whole, and every quorvel.config stays.
+# DIR with a space, named by hand. Each gets a launcher of its own; a usage error or a bad DIR
+# exits 2 and changes nothing; uninstalling one leaves the other whole, and every quorvel.config stays.
 set -euxo pipefail
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -20,9 +20,10 @@ cmp "$apps"/quorvel.desktop "$XDG_CONFIG_HOME"/autostart/quorvel.desktop
 grep -x -e 'Name=Flur, "oben"' -e "Exec=$flur/quorvel" "$apps"/quorvel.desktop | wc -l | grep -qx 2
 grep -x -e 'Name=Steckdose "Küche"' -e "Exec=\"$kueche/quorvel\"" "$apps"/quorvel-*.desktop | wc -l | grep -qx 2
 both=$(files)
-for wrong in --frobnicate "$flur/quorvel.config/x"; do
-    code=0 && "$install" "$wrong" || code=$?
-    [ "$code" = 2 ] && [ "$(files)" = "$both" ]
+# Usage errors (an unknown option, --name without a text, two DIRs) and a DIR under a file.
+for wrong in --frobnicate --name "$tmp/a $tmp/b" "$flur/quorvel.config/x"; do
+    code=0 && "$install" $wrong || code=$?
+    [ "$code: $(files)" = "2: $both" ] # one test: a failure on the left of && would not stop the script
 done
 "$install" --uninstall "$kueche"
 [ "$(files)" = "$(grep -v -e ' ./opt dir/quorvel$' -e '/quorvel-.*\.desktop$' <<< "$both")" ]
