@@ -4,6 +4,7 @@
 #include "configdialog.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,10 +13,12 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -52,6 +55,13 @@ QString failureOf(QNetworkReply *reply)
     return text;
 }
 
+// Whether `area` lies wholly on one of the screens.
+bool isOnAScreen(const QRect &area)
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(), [&](QScreen *s) { return s->geometry().contains(area); });
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -63,8 +73,6 @@ MainWindow::MainWindow(QWidget *parent)
     const AppConfig config = ConfigDialog::loadConfig();
     setWindowTitle(config.title);
     resize(360, 260);
-    if (config.windowPos.x() >= 0 && config.windowPos.y() >= 0)
-        move(config.windowPos);
 
     auto *mainLayout = new QVBoxLayout(this);
 
@@ -80,6 +88,12 @@ MainWindow::MainWindow(QWidget *parent)
     configButton->setAccessibleName(QStringLiteral("Konfiguration"));
     topRow->addWidget(configButton);
     mainLayout->addLayout(topRow);
+    // A position saved on a monitor that is gone would open the window out of reach. It is used only
+    // where the window's top row, by which it is grabbed and with both corner buttons, lies on a
+    // screen; elsewhere the window system places the window, as when no position was saved.
+    const QRect topBand(config.windowPos, QSize(width(), mainLayout->contentsMargins().top() + aboutButton->height()));
+    if (config.windowPos.x() >= 0 && config.windowPos.y() >= 0 && isOnAScreen(topBand))
+        move(config.windowPos);
 
     auto *stateRow = new QHBoxLayout;
     stateRow->addStretch();
