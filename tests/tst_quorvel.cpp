@@ -187,7 +187,8 @@ private slots:
         QTest::addColumn<QPoint>("pos"); // (-1, -1): left to the window system
         QTest::addColumn<int>("pollMs");
 
-        // The screen is 800 x 600: a saved position is used where the window's top row is on it.
+        // The screen is 800 wide and 600 (Qt 5) or 800 high: a saved position is used where the window's
+        // top row is on it.
         const QString q = "Quorvel";
         const QPoint none(-1, -1);
         QTest::newRow("no file") << QString() << q << none << 10000;
@@ -197,7 +198,7 @@ private slots:
             << "[Allgemein]\nTitel=K\\xfc\\x63he\nIntervall=2147483\n[Fenster]\nX=3000\nY=100\n"
             << "Küche" << none << 2147483000;
         QTest::newRow("typed in UTF-8; top row below the screen")
-            << "[Allgemein]\nTitel=Küche ☰\n[Fenster]\nX=50\nY=590\n" << "Küche ☰" << none << 10000;
+            << "[Allgemein]\nTitel=Küche ☰\n[Fenster]\nX=50\nY=790\n" << "Küche ☰" << none << 10000;
         QTest::newRow("interval clamped, x negative: both at the ends of 32 bits")
             << "[Allgemein]\nIntervall=2147483647\n[Fenster]\nX=-2147483648\nY=100\n" << q << none << INT_MAX;
         QTest::newRow("beyond 32 bits, X a word: at 0, 0")
