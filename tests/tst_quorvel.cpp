@@ -11,12 +11,15 @@
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 
+// A device's answer to the status query.
+const auto power = [](const QByteArray &state) { return "{\"POWER\":\"" + state + "\"}"; };
+
 // How the fake device answers a request. A trickle announces a huge body and then sends that many
 // bytes every 10 ms without end.
 struct Answer
 {
     int status = 200;
-    QByteArray body = "{\"POWER\":\"ON\"}";
+    QByteArray body = power("ON");
     int delayMs = 0;
     int trickle = 0;
     QByteArray reason = "OK";
@@ -73,8 +76,6 @@ class TestQuorvel : public QObject
     Q_OBJECT
 
 private:
-    // A device's answer to the status query.
-    static QByteArray power(const QByteArray &state) { return "{\"POWER\":\"" + state + "\"}"; }
     static QString configPath() { return QCoreApplication::applicationDirPath() + "/quorvel.config"; }
     static QByteArray contents()
     {
@@ -366,8 +367,8 @@ private slots:
             closing->start();
             button(&d, "Speichern")->click();
             QVERIFY(closing->wait(5000) && d.result() == QDialog::Accepted);
-            const QByteArray n = QByteArray::number(i), saved = contents();
-            QVERIFY2(saved.contains("\nTitel=" + n + '\n') && saved.contains("\nX=" + n + '\n'), saved);
+            const QByteArray n = QByteArray::number(i), written = contents();
+            QVERIFY2(written.contains("\nTitel=" + n + '\n') && written.contains("\nX=" + n + '\n'), written);
         }
 
         QLockFile held(configPath() + ".lock");
