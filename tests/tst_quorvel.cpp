@@ -192,20 +192,23 @@ private slots:
         QTest::addColumn<QPoint>("pos"); // (-1, -1): left to the window system
         QTest::addColumn<int>("pollMs");
 
-        // The screen is 800 wide and 600 (Qt 5) or 800 high: a saved position is used where the window's
-        // top row is on it.
+        // A saved position is used where the window's top row, "i" to ☰, lies on one screen. The screen is
+        // 800 × 600; right of it Qt 6 has a taller one, 1000 × 1000 (screens.json). Qt 5's offscreen
+        // platform has one screen only: there the two rows of the taller screen try positions off it.
         const QString q = "Quorvel";
         const QPoint none(-1, -1);
         QTest::newRow("no file") << QString() << q << none << 10000;
-        QTest::newRow("interval 1, empty title")
-            << "[Allgemein]\nTitel=\nIntervall=1\n[Fenster]\nX=40\nY=60\n" << "" << QPoint(40, 60) << 1000;
-        QTest::newRow("largest interval in ms, escapes; right of the screen")
-            << "[Allgemein]\nTitel=K\\xfc\\x63he\nIntervall=2147483\n[Fenster]\nX=3000\nY=100\n"
+        QTest::newRow("interval 1, empty title; top row on, the rest past the bottom")
+            << "[Allgemein]\nTitel=\nIntervall=1\n[Fenster]\nX=40\nY=550\n" << "" << QPoint(40, 550) << 1000;
+        QTest::newRow("largest interval in ms, escapes; ☰ past the right edge")
+            << "[Allgemein]\nTitel=K\\xfc\\x63he\nIntervall=2147483\n[Fenster]\nX=500\nY=100\n"
             << "Küche" << none << 2147483000;
-        QTest::newRow("typed in UTF-8; top row below the screen")
-            << "[Allgemein]\nTitel=Küche ☰\n[Fenster]\nX=50\nY=790\n" << "Küche ☰" << none << 10000;
-        QTest::newRow("interval clamped, x negative: both at the ends of 32 bits")
-            << "[Allgemein]\nIntervall=2147483647\n[Fenster]\nX=-2147483648\nY=100\n" << q << none << INT_MAX;
+        QTest::newRow("typed in UTF-8; only the margin above i and ☰ on")
+            << "[Allgemein]\nTitel=Küche ☰\n[Fenster]\nX=50\nY=585\n" << "Küche ☰" << none << 10000;
+        QTest::newRow("on the taller screen")
+            << "[Fenster]\nX=1000\nY=700\n" << q << (QT_VERSION_MAJOR > 5 ? QPoint(1000, 700) : none) << 10000;
+        QTest::newRow("interval clamped at the end of 32 bits; below the smaller screen")
+            << "[Allgemein]\nIntervall=2147483647\n[Fenster]\nX=100\nY=700\n" << q << none << INT_MAX;
         QTest::newRow("beyond 32 bits, X a word: at 0, 0")
             << "[Allgemein]\nIntervall=99999999999\n[Fenster]\nX=links\nY=0\n" << q << QPoint() << 10000;
     }
