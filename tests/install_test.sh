@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Two copies in a scratch HOME: the default DIR, named by its own title and started at login, and a
-# DIR with a space, named by hand. Each gets a launcher of its own; a usage error or a bad DIR
-# exits 2 and changes nothing; uninstalling one leaves the other whole, and every quorvel.config stays.
+# DIR with a space, named by hand, once given relative to where the installer runs. Each gets a
+# launcher of its own; a usage error or a bad DIR exits 2 and changes nothing; uninstalling one
+# leaves the other whole, and every quorvel.config stays.
 set -euxo pipefail
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -12,7 +13,8 @@ mkdir -p "$flur" "$kueche" && printf '[Allgemein]\nTitel="Flur, \\"oben\\""\n' >
 echo 'Titel=Anders' > "$kueche/quorvel.config" # --name comes first
 "$install" --autostart
 "$install" --autostart --name 'Küche' "$kueche"
-"$install" --name 'Steckdose "Küche"' "$kueche" # again: the same launcher, and no longer at login
+# Again, with DIR relative to where it runs: the same copy and launcher, by its whole path, no longer at login.
+(cd "$tmp" && "$install" --name 'Steckdose "Küche"' "opt dir")
 desktop-file-validate "$XDG_DATA_HOME"/applications/* "$XDG_CONFIG_HOME"/autostart/*
 apps=$XDG_DATA_HOME/applications
 cmp "$apps"/quorvel.desktop "$XDG_CONFIG_HOME"/autostart/quorvel.desktop
