@@ -225,8 +225,8 @@ private slots:
         Window w;
         QCOMPARE(w.testAttribute(Qt::WA_Moved) ? w.pos() : QPoint(-1, -1), pos);
         w.show();
-        const QString seen = "i / Über Quorvel|☰ / Konfiguration|●|Unbekannt / Zustand: Unbekannt|Ein|Aus|";
-        QCOMPARE(parts(&w) << w.dot->styleSheet(), QString(seen + "Version 1.0.1|color: gray;").split('|'));
+        QCOMPARE(parts(&w) << w.dot->styleSheet(), QString("i / Über Quorvel|☰ / Konfiguration|●|"
+                 "Unbekannt / Zustand: Unbekannt|Ein|Aus|Version 1.0.1|color: gray;").split('|'));
         // Device texts on the status line may be long, and are no markup.
         QVERIFY(w.status->wordWrap() && w.status->textFormat() == Qt::PlainText);
         // A screen reader finds a window (else "?") by its title, then each part once but the dot; the
@@ -348,7 +348,9 @@ private slots:
         QCOMPARE(d.isVisible(), unwritable);
         // With the user's input and why, above the buttons; a long path wraps, and is no markup.
         const QString why = "Die Konfiguration konnte nicht gespeichert werden: " + configPath();
-        QTRY_COMPARE(parts(&d).mid(13), ((unwritable ? why + '|' : "") + "Speichern|Abbrechen").split('|'));
+        const QStringList below = ((unwritable ? why + '|' : "") + "Speichern|Abbrechen").split('|');
+        // Laid out before a user could look; a longer wait would only slow down a failure.
+        QTRY_COMPARE_WITH_TIMEOUT(parts(&d).mid(13), below, 1000);
         const QLabel *error = d.findChild<QLabel *>("saveErrorLabel");
         QVERIFY(error->textFormat() == Qt::PlainText && error->wordWrap());
         QVERIFY(!unwritable || (contents() == file.toUtf8() && saved() == before));
