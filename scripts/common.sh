@@ -17,9 +17,11 @@ ensure_packages() {
 
 # Qt 5.15 by default; QUORVEL_QT=6 builds on Qt 6, in directories of its own beside the Qt 5 ones.
 QT=${QUORVEL_QT:-5}
+QT5_PACKAGES=(qtbase5-dev qtbase5-private-dev libqt5svg5-dev)
+QT6_PACKAGES=(qt6-base-dev qt6-base-private-dev qt6-svg-dev libxkbcommon-dev)
 case "$QT" in
-    5) QT_PACKAGES=(qtbase5-dev qtbase5-private-dev) BUILD_DIR=build ;;
-    6) QT_PACKAGES=(qt6-base-dev qt6-base-private-dev libxkbcommon-dev) BUILD_DIR=build-qt6 ;;
+    5) QT_PACKAGES=("${QT5_PACKAGES[@]}") BUILD_DIR=build ;;
+    6) QT_PACKAGES=("${QT6_PACKAGES[@]}") BUILD_DIR=build-qt6 ;;
     *) echo "QUORVEL_QT must be 5 or 6, not '$QT'." >&2; exit 2 ;;
 esac
 BUILD_PACKAGES=(cmake make g++ "${QT_PACKAGES[@]}" fonts-dejavu-core)
@@ -39,7 +41,12 @@ program_copy() {
     cat > "$1/quorvel.config"
 }
 
+# QUORVEL_BUILT=DIR: a tree built already, as the tests give it; its programs are used as they are.
 build() {
+    if [ -n "${QUORVEL_BUILT:-}" ]; then
+        BUILD_DIR=$QUORVEL_BUILT
+        return
+    fi
     cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_QT="$QT" >/dev/null
     cmake --build "$BUILD_DIR" -j"$(nproc)"
 }

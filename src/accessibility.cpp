@@ -1,6 +1,7 @@
 #include "accessibility.h"
 
 #include <QAccessible>
+#include <QAccessibleObject>
 #include <QAccessibleWidget>
 
 #include <algorithm>
@@ -55,8 +56,20 @@ private:
     }
 };
 
+// The program by its name, where the toolkit would say the id that tells its copies apart.
+class AccessibleProgram : public QAccessibleApplication
+{
+public:
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name ? QStringLiteral("Quorvel") : QAccessibleApplication::text(t);
+    }
+};
+
 QAccessibleInterface *accessibleInterfaceFor(const QString &className, QObject *object)
 {
+    if (className == QLatin1String("QApplication"))
+        return new AccessibleProgram;
     if (className == QLatin1String("MainWindow"))
         return new AccessibleWindow(static_cast<QWidget *>(object));
     if (className == QLatin1String("Announcement"))

@@ -1,3 +1,4 @@
+#include "desktop.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
 #endif
     QApplication app(argc, argv);
+    introduceToDesktop();
     MainWindow window;
     window.show();
     return app.exec();
