@@ -2,6 +2,7 @@
 // device, the file beside the test binary, and finding what a user sees and hears.
 #include "aboutdialog.h"
 #include "configdialog.h"
+#include "desktop.h"
 #include "mainwindow.h"
 
 #include <QtNetwork>
@@ -175,6 +176,7 @@ private slots:
     // active.
     void initTestCase()
     {
+        introduceToDesktop();
         QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
         QAccessible::installUpdateHandler([](QAccessibleEvent *event) {
             const QAccessibleInterface *told = event->accessibleInterface();
@@ -236,7 +238,7 @@ private slots:
         for (int i = 0; i < window->childCount(); ++i)
             told << window->child(i)->text(QAccessible::Name)
                     + (window->child(i)->role() == QAccessible::StatusBar ? "!" : "");
-        QCOMPARE(told, (title + "|Über Quorvel|Konfiguration|Zustand: Unbekannt|Ein|Aus|Version 1.0.1!").split('|'));
+        QCOMPARE(told.join('|'), title + "|Über Quorvel|Konfiguration|Zustand: Unbekannt|Ein|Aus|Version 1.0.1!");
 
         // Without an Ein URL nothing is sent; reading never writes, nor creates the file.
         QTRY_COMPARE(w.poll->isActive() ? w.poll->interval() : -1, pollMs);
@@ -247,15 +249,17 @@ private slots:
         QVERIFY(!file.contains("Titel=") || contents().contains("\nTitel=" + title.toUtf8() + '\n'));
     }
 
-    // Both dialogs as a user finds them: the title, with "!" where the dialog is not the window's own (the
-    // window system would neither place it over the window nor keep it in front), then its parts. The
-    // about dialog names the program whatever the window's title.
+    // The program as a screen reader names it, where the desktop knows the copy by one id (Wayland's
+    // app_id, X11's class). Then both dialogs as a user finds them: the title, with "!" where the dialog is
+    // not the window's own (the window system would neither place it over the window nor keep it in
+    // front), then its parts. The about dialog names the program whatever the window's title.
     void dialogsAsSeen()
     {
         writeConfig("[Allgemein]\nTitel=Flur\n");
         Window w;
         w.show();
-        QStringList seen;
+        const bool oneId = QGuiApplication::desktopFileName() == QCoreApplication::applicationName();
+        QStringList seen{oneId ? QAccessible::queryAccessibleInterface(qApp)->text(QAccessible::Name) : ""};
         for (const char *open : {"☰", "i"}) {
             whenShown([&](QDialog *d) {
                 const bool over = d->windowHandle()->transientParent() == w.windowHandle();
@@ -264,7 +268,7 @@ private slots:
             });
             button(&w, open)->click();
         }
-        QCOMPARE(seen, QString("Konfiguration|Fenstertitel:|Fenstertitel: / Quorvel|Abfrageintervall:|"
+        QCOMPARE(seen, QString("Quorvel|Konfiguration|Fenstertitel:|Fenstertitel: / Quorvel|Abfrageintervall:|"
                                "Abfrageintervall: / Sekunden|Sekunden|Ziel-URL:|Ziel-URL:|Methode:|POST|Ziel-URL:|"
                                "Ziel-URL:|Methode:|POST|Speichern|Abbrechen|Über|Quorvel|QFrame|"
                                "Version 1.0.1 / Quorvel, Version 1.0.1|Für Tasmota-Steckdosen|Gebaut mit Qt %1|"
@@ -276,7 +280,7 @@ private slots:
     void dialog_data()
     {
         QTest::addColumn<QString>("file");
-        // What keeps a save from the file: a link to one that cannot be replaced, a socket, a lock.
+        // What keeps a save from the file: a link to one that cannot be replaced, a lock.
         QTest::addColumn<QString>("obstacle");
         QTest::addColumn<QString>("typed"); // label=text|...: typed into the general fields
         QTest::addColumn<QString>("how");
@@ -302,9 +306,7 @@ private slots:
         QTest::newRow("Abbrechen") << full << none << "Fenstertitel:=Anders" << "Abbrechen" << none;
         QTest::newRow("cannot be replaced: stays open")
             << none << "link" << "Fenstertitel:=Anders" << save << "Titel=Anders";
-        QTest::newRow("cannot be read: stays open")
-            << none << "socket" << "Fenstertitel:=Anders" << save << "Titel=Anders";
-        QTest::newRow("locked by another writer: stays open")
+        QTest::newRow("locked by another writer: stays open, a close meanwhile neither waits nor writes")
             << full << "held lock" << "Fenstertitel:=Anders" << save << "Titel=Anders|" + normalised;
     }
 
@@ -325,19 +327,16 @@ private slots:
         for (const QString &change : stored.split('|', Qt::SkipEmptyParts))
             expected.replaceInStrings(QRegularExpression('^' + change.section('=', 0, 0) + "=.*"), change);
         // The link's target has a name that leaves no room for the temporary name that a save gives
-        // the new file beside it before it replaces the old one: that last step fails. The socket
-        // cannot be read, for root too.
+        // the new file beside it before it replaces the old one: that last step fails.
         const QString target = QCoreApplication::applicationDirPath() + '/' + QString(250, 'x');
         QVERIFY(obstacle != "link" || (QFile(target).open(QFile::WriteOnly) && QFile::link(target, configPath())));
-        QLocalServer socket;
-        QVERIFY(obstacle != "socket" || socket.listen(configPath()));
         QLockFile held(configPath() + ".lock");
         QVERIFY(obstacle != "held lock" || held.tryLock());
         // The stale lock names no host, which counts as this one, and a process number that none has.
         QFile stale(configPath() + ".lock");
         QVERIFY(obstacle != "stale lock"
                 || (stale.open(QFile::WriteOnly) && stale.write("2147483647\nquorvel\n\n") && stale.flush()));
-        const bool unwritable = obstacle == "link" || obstacle == "socket" || obstacle == "held lock";
+        const bool unwritable = obstacle == "link" || obstacle == "held lock";
 
         ConfigDialog d;
         d.show();
@@ -346,46 +345,20 @@ private slots:
         how == "Enter" ? QTest::keyClick(&d, Qt::Key_Return) : button(&d, how)->click();
         QCOMPARE(d.result(), int(how != "Abbrechen" && !unwritable));
         QCOMPARE(d.isVisible(), unwritable);
-        // With the user's input and why, above the buttons; a long path wraps, and is no markup.
+        // With the user's input and why, above the buttons.
         const QString why = "Die Konfiguration konnte nicht gespeichert werden: " + configPath();
         const QStringList below = ((unwritable ? why + '|' : "") + "Speichern|Abbrechen").split('|');
         // Laid out before a user could look; a longer wait would only slow down a failure.
         QTRY_COMPARE_WITH_TIMEOUT(parts(&d).mid(13), below, 1000);
-        const QLabel *error = d.findChild<QLabel *>("saveErrorLabel");
-        QVERIFY(error->textFormat() == Qt::PlainText && error->wordWrap());
         QVERIFY(!unwritable || (contents() == file.toUtf8() && saved() == before));
+        const QDeadlineTimer soon(2500);
+        QVERIFY(obstacle != "held lock" || (Window().close() && !soon.hasExpired() && saved() == before));
         QVERIFY(obstacle != "link" || (QFile::remove(configPath()) && QFile::remove(target)));
-        socket.close();
         held.unlock();
         if (unwritable) // the way is clear again: the input is saved
             button(&d, "Speichern")->click();
         QCOMPARE(int(QFile::permissions(configPath()) & 0x7077), mode & 0x7077);
         QCOMPARE(saved(), expected);
-    }
-
-    // Two windows of one copy save at once, the dialog's keys in one and the position of the other as it
-    // closes: neither drops what the other wrote. A close that cannot get the file in time does not hang.
-    void twoWriters()
-    {
-        writeConfig(QByteArray());
-        ConfigDialog d;
-        for (int i = 1; i <= 40; ++i) {
-            field(&d, "Allgemein", "Fenstertitel:")->setText(QString::number(i));
-            QScopedPointer<QThread> closing(QThread::create([i] { ConfigDialog::saveWindowPos({i, i}); }));
-            closing->start();
-            button(&d, "Speichern")->click();
-            QVERIFY(closing->wait(5000) && d.result() == QDialog::Accepted);
-            const QByteArray n = QByteArray::number(i), written = contents();
-            QVERIFY2(written.contains("\nTitel=" + n + '\n') && written.contains("\nX=" + n + '\n'), written);
-        }
-
-        QLockFile held(configPath() + ".lock");
-        QVERIFY(held.tryLock());
-        Window w;
-        const QDeadlineTimer patience(2500);
-        QVERIFY(w.close());
-        QVERIFY2(!patience.hasExpired(), "the close waited for the file");
-        QCOMPARE(ConfigDialog::loadConfig().windowPos, QPoint(40, 40));
     }
 
     // The device: status queries and switch requests.
@@ -408,8 +381,6 @@ private slots:
             << QByteArray("\" http://[2001:db8::7]:8080/x \"") << Answer() << on << ready;
         QTest::newRow("no host: nothing sent") << QByteArray("192.0.2.5/cm") << Answer() << gray << unsent;
         QTest::newRow("oFf") << url << body(power("oFf")) << off << ready;
-        QTest::newRow("space before ON") << url << body(power(" ON")) << gray << ready;
-        QTest::newRow("exactly 1 MiB") << url << body(power("OFF").leftJustified(1 << 20)) << off << ready;
         QTest::newRow("several MiB") << url << body(QByteArray(4 << 20, '[')) << gray << tooLarge;
         QTest::newRow("404 says ON") << url << Answer{404} << gray << failed + "*";
         QTest::newRow("stall")
@@ -541,7 +512,6 @@ private slots:
         Window w;
         w.findChild<QNetworkAccessManager *>()->setTransferTimeout(900);
         QPushButton *ein = button(&w, "Ein"), *aus = button(&w, "Aus");
-        aus->setFocus();
 
         // Pressed before the first status query, 200 ms after start.
         QTest::keyClick(aus, Qt::Key_Space);
@@ -549,8 +519,6 @@ private slots:
         QCOMPARE(w.status->text(), refused ? line : "Sende…");
         QCOMPARE(heard(), QStringList(w.status->text() + '|'));
         QCOMPARE(ein->isEnabled() + aus->isEnabled(), refused ? 2 : 0);
-        // The focus stays where the user pressed, also while the button rests.
-        QCOMPARE(w.focusWidget(), aus);
         QTRY_COMPARE(w.word->text(), "EIN");
         // The line speaks of the switch until its answer.
         QCOMPARE(w.status->text(), refused ? "Bereit." : "Sende…");
@@ -571,8 +539,11 @@ private slots:
         QTRY_COMPARE(spoken.size(), 1 + !refused);
         const QString result = failed ? w.status->text() + '|' : line + "|Zustand: AUS";
         QCOMPARE(heard(), QStringList("Zustand: EIN|") + (refused ? QStringList() : QStringList(result)));
-        QTest::keyClick(aus, Qt::Key_Tab);
-        QVERIFY(w.focusWidget() != aus);
+        // Later polls are heard only where they find another state: AUS, where no switch told of it.
+        const int asked = device.requests.size();
+        w.poll->start(0);
+        QTRY_VERIFY(device.requests.size() > asked && w.poll->isActive());
+        QCOMPARE(heard(), failed ? QStringList("Zustand: AUS|") : QStringList());
         // What is heard of a new press carries nothing of the last.
         aus->click();
         QCOMPARE(heard(), QStringList((refused ? line : "Sende…") + '|'));

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# with_x.sh XCLOSE COMMAND...: COMMAND on an X server of its own, with no window manager; the server ends
+# with it. There `closes WINDOW PID` closes the window as a window manager's close button does, again while
+# the program runs (one that has only just appeared may miss the first request), and fails unless the
+# program, a child of the caller, ends within seconds with status 0.
+set -euo pipefail
+coproc X { exec Xvfb -displayfd 1 -nolisten tcp 2>/dev/null; }
+trap 'kill $X_PID' EXIT
+read -r -t 10 -u "${X[0]}" display
+export DISPLAY=:$display XCLOSE=$1
+closes() {
+    for _ in $(seq 25); do "$XCLOSE" "$1" && sleep 0.2 && kill -0 "$2" 2>/dev/null || break; done
+    ! kill -0 "$2" 2>/dev/null && wait "$2"
+}
+export -f closes
+shift
+"$@"
