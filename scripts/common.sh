@@ -24,7 +24,8 @@ case "$QT" in
     6) QT_PACKAGES=("${QT6_PACKAGES[@]}") BUILD_DIR=build-qt6 ;;
     *) echo "QUORVEL_QT must be 5 or 6, not '$QT'." >&2; exit 2 ;;
 esac
-BUILD_PACKAGES=(cmake make g++ "${QT_PACKAGES[@]}" fonts-dejavu-core)
+BASE_PACKAGES=(cmake make g++ fonts-dejavu-core)
+BUILD_PACKAGES=("${BASE_PACKAGES[@]}" "${QT_PACKAGES[@]}")
 
 require_display() {
     if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]; then

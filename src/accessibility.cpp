@@ -56,13 +56,14 @@ private:
     }
 };
 
-// The program by its name, where the toolkit would say the id that tells its copies apart.
+// The program by the name it always had, its executable's, where the toolkit would say the id that
+// tells its copies apart: a screen reader keeps its settings for an application under this name.
 class AccessibleProgram : public QAccessibleApplication
 {
 public:
     QString text(QAccessible::Text t) const override
     {
-        return t == QAccessible::Name ? QStringLiteral("Quorvel") : QAccessibleApplication::text(t);
+        return t == QAccessible::Name ? QStringLiteral("quorvel") : QAccessibleApplication::text(t);
     }
 };
 

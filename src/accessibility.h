@@ -4,7 +4,7 @@
 #include <QLabel>
 
 // What assistive technology is told beyond what the widgets say of themselves: the program is
-// Quorvel, whichever copy it is; the main window is a window named by its title, without the dot,
+// quorvel, whichever copy it is; the main window is a window named by its title, without the dot,
 // which only repeats the state word in colour; its status line, the label named "statusLabel", is its
 // status bar; and an Announcement is a notification. Installed once, before the main window is built:
 // a running screen reader asks for the roles as soon as the parts exist.

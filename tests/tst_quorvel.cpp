@@ -268,7 +268,7 @@ private slots:
             });
             button(&w, open)->click();
         }
-        QCOMPARE(seen, QString("Quorvel|Konfiguration|Fenstertitel:|Fenstertitel: / Quorvel|Abfrageintervall:|"
+        QCOMPARE(seen, QString("quorvel|Konfiguration|Fenstertitel:|Fenstertitel: / Quorvel|Abfrageintervall:|"
                                "Abfrageintervall: / Sekunden|Sekunden|Ziel-URL:|Ziel-URL:|Methode:|POST|Ziel-URL:|"
                                "Ziel-URL:|Methode:|POST|Speichern|Abbrechen|Über|Quorvel|QFrame|"
                                "Version 1.0.1 / Quorvel, Version 1.0.1|Für Tasmota-Steckdosen|Gebaut mit Qt %1|"
