@@ -33,7 +33,7 @@ for entry in "$XDG_CONFIG_HOME"/autostart/quorvel.desktop "$apps"/quorvel-*.desk
     id=$(basename "$entry" .desktop)
     eval "$(sed -n 's/^Exec=/program=/p' "$entry")"
     "$program" & pid=$!
-    window=$(timeout 10 xdotool search --sync --onlyvisible --pid $pid)
+    window=$(timeout 20 xdotool search --sync --onlyvisible --pid $pid)
     # Its icon's sizes, then at 16 px the colours of its ground and of its dot: #ff34495e and #ff2ecc40.
     icon=$(xprop -len 999999 -f _NET_WM_ICON 32c -id "$window" _NET_WM_ICON | cut -d= -f2 | tr , '\n' |
         awk '{ a[NR] = $1 } END { for (i = 1; i < NR; i += 2 + a[i] * a[i + 1]) printf "%s ", a[i]; print a[132], a[207] }')

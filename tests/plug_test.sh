@@ -17,10 +17,10 @@ if [ "$3" = demo ]; then
     printf '[Allgemein]\nTitel=Meins\n' | tee "$tmp/built/quorvel.config" > "$tmp/mine"
     export QUORVEL_BUILT=$tmp/built
     # What the plug logged, once it is $1 lines; a poll more, as on a slow machine, is not told.
-    log() { for _ in $(seq 50); do [ "$(uniq "$tmp/log" | wc -l)" -ge $1 ] && break; sleep 0.1; done; uniq "$tmp/log"; }
+    log() { for _ in $(seq 100); do [ "$(uniq "$tmp/log" | wc -l)" -ge $1 ] && break; sleep 0.1; done; uniq "$tmp/log"; }
     export no_proxy=steckdose.test HTTP_PROXY=http://192.0.2.1:9 PLUG_LOG=$tmp/log
     "$1/scripts/demo" -- --state on > "$tmp/out" 2>&1 & pid=$!
-    window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Quorvel Demo$')
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Quorvel Demo$')
     log 2 > /dev/null
     xdotool windowfocus --sync "$window" key Tab Tab space
     log 4 > /dev/null
@@ -33,14 +33,14 @@ GET http://steckdose.test/cm?cmnd=Power -> 200 {"POWER":"ON"}
 POST http://steckdose.test/cm?cmnd=Power%20Off -> 200 {"POWER":"OFF"}
 GET http://steckdose.test/cm?cmnd=Power -> 200 {"POWER":"OFF"}
 LOG
-)" ]
+)" ] || { cat "$tmp/log" "$tmp/out"; exit 1; }
     closes "$window" $pid
     (exec 3<>"/dev/tcp/127.0.0.1/$(awk '{ print $NF; exit }' "$tmp/log")") 2>/dev/null && exit 1
     grep -vq '^A simulated plug plays steckdose.test; close the window' "$tmp/out" && exit 1
     cmp "$tmp/mine" "$tmp/built/quorvel.config"
     grep -qx 'X=[0-9]*' "$tmp/built/demo/quorvel.config"
     "$1/scripts/run" & pid=$!
-    closes "$(timeout 10 xdotool search --sync --onlyvisible --name '^Meins$')" $pid
+    closes "$(timeout 20 xdotool search --sync --onlyvisible --name '^Meins$')" $pid
     grep -qx 'X=[0-9]*' "$tmp/built/quorvel.config"
     exit
 fi

@@ -9,7 +9,7 @@ trap 'kill $X_PID' EXIT
 read -r -t 10 -u "${X[0]}" display
 export DISPLAY=:$display XCLOSE=$1
 closes() {
-    for _ in $(seq 25); do "$XCLOSE" "$1" && sleep 0.2 && kill -0 "$2" 2>/dev/null || break; done
+    for _ in $(seq 50); do "$XCLOSE" "$1" && sleep 0.2 && kill -0 "$2" 2>/dev/null || break; done
     ! kill -0 "$2" 2>/dev/null && wait "$2"
 }
 export -f closes
