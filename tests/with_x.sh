@@ -2,7 +2,7 @@
 # with_x.sh XCLOSE COMMAND...: COMMAND on an X server of its own, with no window manager; the server ends
 # with it. There `closes WINDOW PID` closes the window as a window manager's close button does, again while
 # the program runs (one that has only just appeared may miss the first request), and fails unless the
-# program, a child of the caller, ends within seconds with status 0.
+# program, a child of the caller, ends within 10 s with status 0.
 set -euo pipefail
 coproc X { exec Xvfb -displayfd 1 -nolisten tcp 2>/dev/null; }
 trap 'kill $X_PID' EXIT
