@@ -7,7 +7,9 @@ set -euo pipefail
 coproc X { exec Xvfb -displayfd 1 -nolisten tcp 2>/dev/null; }
 trap 'kill $X_PID' EXIT
 read -r -t 10 -u "${X[0]}" display
-export DISPLAY=:$display XCLOSE=$1
+# On that server, whatever platform the caller's environment names (the tests' own is offscreen), and
+# without a session bus, which D-Bus would otherwise start for the display, with a file in HOME.
+export DISPLAY=:$display QT_QPA_PLATFORM=xcb DBUS_SESSION_BUS_ADDRESS=disabled: XCLOSE=$1
 closes() {
     for _ in $(seq 50); do "$XCLOSE" "$1" && sleep 0.2 && kill -0 "$2" 2>/dev/null || break; done
     ! kill -0 "$2" 2>/dev/null && wait "$2"
