@@ -1,17 +1,18 @@
 // Draws the program's icon from its SVG at each size given, into DIR/SIZE.png, and writes
-// DIR/icons.qrc, which builds them into the program under :/icons.
+// DIR/icons.qrc, which builds them into the program under :/icons. It paints into images only, so it
+// needs no application object, nor a display.
 //   quorvel_icons SVG DIR SIZE...
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
 
 int main(int argc, char *argv[])
 {
-    QGuiApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
     QSvgRenderer svg(args.value(1));
     if (args.size() < 4 || !svg.isValid() || !QDir().mkpath(args[2])) {
         qCritical("usage: quorvel_icons SVG DIR SIZE...");
