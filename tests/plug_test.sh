@@ -21,10 +21,8 @@ if [ "$3" = demo ]; then
     export no_proxy=steckdose.test HTTP_PROXY=http://192.0.2.1:9 PLUG_LOG=$tmp/log
     "$1/scripts/demo" -- --state on > "$tmp/out" 2>&1 & pid=$!
     window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Quorvel Demo$')
-    log 2 > /dev/null
-    xdotool windowfocus --sync "$window" key Tab Tab space
-    log 4 > /dev/null
-    xdotool key Tab space
+    log 2 > /dev/null && xdotool windowfocus --sync "$window" key Tab Tab space # "Ein"
+    log 4 > /dev/null && xdotool key Tab space # "Aus"
     [ "$(log 6 | sed 's/port [0-9]*$/port N/')" = "$(cat <<'LOG'
 quorvel-plug listening on 127.0.0.1 port N
 GET http://steckdose.test/cm?cmnd=Power -> 200 {"POWER":"ON"}
