@@ -63,6 +63,7 @@ done <<'CASES'
 --password x|GET /cm HTTP/1.1||HTTP/1.1 401 Unauthorized {"WARNING":"Need user=<username>&password=<password>"}
 --password x|GET /cm?cmnd=Power HTTP/1.1|Authorization: Basic YWRtaW46eA==|HTTP/1.1 200 OK {"POWER":"OFF"}
 --api-off|GET /cm?cmnd=Power HTTP/1.1||
+|POST /cm?cmnd=Power+On HTTP/1.1||HTTP/1.1 200 OK {"POWER":"ON"}
 --delay 10500|GET /cm?cmnd=Power HTTP/1.1||HTTP/1.1 200 OK {"POWER":"OFF"}
 CASES
 # More than an hour of the demo's polling, each request on a connection of its own: not one refused.

@@ -18,5 +18,4 @@ export -f closes
 # Under the sanitizers: the toolkit's X11 side leaves bytes behind in a library it has unloaded, which
 # LeakSanitizer cannot name; finding leaks is the offscreen suites' part.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
-shift
-"$@"
+"${@:2}"
