@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# install_test.sh SOURCE_DIR, on an X server of its own (with_x.sh). Two copies in a scratch HOME: the default
-# DIR, named by its own title and started at login, and a DIR with a space beside it whose path begins
-# with the default's, named by hand, once given relative to where the installer runs. Each gets a launcher of its own, and a binary of the toolkit
-# asked for, also after an install with the other one. Each copy's window carries its launcher's id and
-# the program's icon; closed as a window manager closes it, the copy ends with status 0 and keeps its
-# position. A usage error or a bad DIR exits 2 and changes nothing; uninstalling one leaves the other
-# whole, and every quorvel.config stays.
+# install_test.sh SOURCE_DIR, on an X server of its own (with_x.sh). Two copies in a scratch HOME: the
+# default DIR, named by its own title and started at login, and a DIR with a space beside it whose path
+# begins with the default's, named by hand, once given relative to where the installer runs. Each gets a
+# launcher of its own, and a binary of the toolkit asked for, also after an install with the other one;
+# installing the default copy again leaves the other's launcher alone. Each copy's window carries its
+# launcher's id and the program's icon; closed as a window manager closes it, the copy ends with status 0
+# and keeps its position. A usage error or a bad DIR exits 2 and changes nothing; uninstalling one leaves
+# the other whole, and every quorvel.config stays.
 set -euxo pipefail
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -13,7 +14,7 @@ export HOME=$tmp/home XDG_DATA_HOME=$tmp/xdg XDG_CONFIG_HOME=$tmp/config
 install=$1/scripts/install flur=$tmp/home/.local/opt/quorvel kueche="$flur küche"
 files() { (cd "$tmp" && find . -type f -exec md5sum {} + | LC_ALL=C sort -k 2); }
 toolkit() { readelf -d "$1/quorvel" | grep -o 'libQt[56]Core'; }
-mkdir -p "$flur" "$kueche" && printf '[Allgemein]\nTitel="Flur, \\"oben\\""\n' > "$flur/quorvel.config"
+mkdir -p "$flur" "$kueche"; printf '[Allgemein]\nTitel="Flur, \\"oben\\""' > "$flur/quorvel.config"
 echo 'Titel=Anders' > "$kueche/quorvel.config" # --name comes first
 # First an install with the other toolkit: switching between installs builds what is asked each time.
 QUORVEL_QT=$((11 - QUORVEL_QT)) "$install"
@@ -38,8 +39,10 @@ for entry in "$XDG_CONFIG_HOME"/autostart/quorvel.desktop "$apps"/quorvel-*.desk
     # Its icon's sizes, then at 16 px a corner, clear, and the colours of its ground and of its dot:
     # #ff34495e and #ff2ecc40.
     icon=$(xprop -len 999999 -f _NET_WM_ICON 32c -id "$window" _NET_WM_ICON | cut -d= -f2 | tr , '\n' |
-        awk '{ a[NR] = $1 } END { for (i = 1; i < NR; i += 2 + a[i] * a[i + 1]) printf "%s ", a[i]; print a[3], a[132], a[207] }')
-    [ "$(xprop -id "$window" WM_CLASS) $icon" = "WM_CLASS(STRING) = \"$id\", \"$id\" 16 22 24 32 48 64 128 256 0 4281616734 4281257024" ]
+        awk '{ a[NR] = $1 } END { for (i = 1; i < NR; i += 2 + a[i] * a[i + 1]) printf "%s ", a[i]
+                                  print a[3], a[132], a[207] }')
+    [ "$icon" = "16 22 24 32 48 64 128 256 0 4281616734 4281257024" ]
+    [ "$(xprop -id "$window" WM_CLASS)" = "WM_CLASS(STRING) = \"$id\", \"$id\"" ]
     grep -qx "StartupWMClass=$id" "$entry"
     closes "$window" $pid
     grep -qx 'X=[0-9]*' "${program%/*}/quorvel.config"

@@ -17,7 +17,7 @@ if [ "$3" = demo ]; then
     printf '[Allgemein]\nTitel=Meins\n' | tee "$tmp/built/quorvel.config" > "$tmp/mine"
     export QUORVEL_BUILT=$tmp/built
     # What the plug logged, once it is $1 lines; a poll more, as on a slow machine, is not told.
-    log() { for _ in $(seq 100); do [ "$(uniq "$tmp/log" | wc -l)" -ge $1 ] && break; sleep 0.1; done; uniq "$tmp/log"; }
+    log() { for _ in $(seq 100); do [ $(uniq "$tmp/log" | wc -l) -ge $1 ] && break; sleep 0.1; done; uniq "$tmp/log"; }
     export no_proxy=steckdose.test HTTP_PROXY=http://192.0.2.1:9 PLUG_LOG=$tmp/log
     "$1/scripts/demo" -- --state on > "$tmp/out" 2>&1 & pid=$!
     window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Quorvel Demo$')

@@ -350,6 +350,7 @@ private slots:
         const QStringList below = ((unwritable ? why + '|' : "") + "Speichern|Abbrechen").split('|');
         // Laid out before a user could look; a longer wait would only slow down a failure.
         QTRY_COMPARE_WITH_TIMEOUT(parts(&d).mid(13), below, 1000);
+        QVERIFY(d.findChild<QLabel *>("saveErrorLabel")->wordWrap()); // a long path within the dialog
         QVERIFY(!unwritable || (contents() == file.toUtf8() && saved() == before));
         const QDeadlineTimer soon(2500);
         QVERIFY(obstacle != "held lock" || (Window().close() && !soon.hasExpired() && saved() == before));
