@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # install_test.sh SOURCE_DIR, on an X server of its own (with_x.sh). Two copies in a scratch HOME: the
 # default DIR, named by its own title and started at login, and a DIR with a space beside it whose path
-# begins with the default's, named by hand, once given relative to where the installer runs. Each gets a
+# begins with the default's, new, named by hand, once given relative to where the installer runs. Each gets a
 # launcher of its own, and a binary of the toolkit asked for, also after an install with the other one;
 # installing the default copy again leaves the other's launcher alone. Each copy's window carries its
 # launcher's id and the program's icon; closed as a window manager closes it, the copy ends with status 0
@@ -14,12 +14,12 @@ export HOME=$tmp/home XDG_DATA_HOME=$tmp/xdg XDG_CONFIG_HOME=$tmp/config
 install=$1/scripts/install flur=$tmp/home/.local/opt/quorvel kueche="$flur küche"
 files() { (cd "$tmp" && find . -type f -exec md5sum {} + | LC_ALL=C sort -k 2); }
 toolkit() { readelf -d "$1/quorvel" | grep -o 'libQt[56]Core'; }
-mkdir -p "$flur" "$kueche"; printf '[Allgemein]\nTitel="Flur, \\"oben\\""' > "$flur/quorvel.config"
-echo 'Titel=Anders' > "$kueche/quorvel.config" # --name comes first
+mkdir -p "$flur" && printf '[Allgemein]\nTitel="Flur, \\"oben\\""\n' > "$flur/quorvel.config"
 # First an install with the other toolkit: switching between installs builds what is asked each time.
 QUORVEL_QT=$((11 - QUORVEL_QT)) "$install"
 [ "$(toolkit "$flur")" = "libQt$((11 - QUORVEL_QT))Core" ]
-"$install" --autostart --name 'Küche' "$kueche"
+"$install" --autostart --name 'Küche' "$kueche" # a new DIR
+echo 'Titel=Anders' > "$kueche/quorvel.config" # --name comes first
 # Again, with DIR relative to where it runs: the same copy and launcher, by its whole path, no longer at login.
 (cd "$tmp/home/.local/opt" && "$install" --name 'Steckdose "Küche"' "quorvel küche")
 # The default copy again, which leaves the other's launcher alone.
