@@ -11,7 +11,7 @@ set -euxo pipefail
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 export HOME=$tmp/home XDG_DATA_HOME=$tmp/xdg XDG_CONFIG_HOME=$tmp/config
-install=$1/scripts/install flur=$tmp/home/.local/opt/quorvel kueche="$flur küche"
+install=$1/scripts/install flur=$tmp/home/.local/opt/quorvel kueche="$flur kueche"
 files() { (cd "$tmp" && find . -type f -exec md5sum {} + | LC_ALL=C sort -k 2); }
 toolkit() { readelf -d "$1/quorvel" | grep -o 'libQt[56]Core'; }
 mkdir -p "$flur" && printf '[Allgemein]\nTitel="Flur, \\"oben\\""\n' > "$flur/quorvel.config"
@@ -21,7 +21,7 @@ QUORVEL_QT=$((11 - QUORVEL_QT)) "$install"
 "$install" --autostart --name 'Küche' "$kueche" # a new DIR
 echo 'Titel=Anders' > "$kueche/quorvel.config" # --name comes first
 # Again, with DIR relative to where it runs: the same copy and launcher, by its whole path, no longer at login.
-(cd "$tmp/home/.local/opt" && "$install" --name 'Steckdose "Küche"' "quorvel küche")
+(cd "$tmp/home/.local/opt" && "$install" --name 'Steckdose "Küche"' "quorvel kueche")
 # The default copy again, which leaves the other's launcher alone.
 "$install" --autostart
 [ "$(toolkit "$flur")" = "libQt${QUORVEL_QT}Core" ]
@@ -56,4 +56,4 @@ done
 "$install" --uninstall "$kueche"
 [ "$(files)" = "$(grep -v -e " ./${kueche#$tmp/}/quorvel$" -e '/quorvel-.*\.desktop$' <<< "$both")" ]
 "$install" --uninstall
-[ "$(files | cut -c 53- | xargs)" = "quorvel küche/quorvel.config quorvel/quorvel.config" ]
+[ "$(files | cut -c 53- | xargs)" = "quorvel kueche/quorvel.config quorvel/quorvel.config" ]
