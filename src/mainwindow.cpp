@@ -178,7 +178,10 @@ MainWindow::~MainWindow()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    ConfigDialog::saveWindowPos(pos());
+    // Wayland never tells a window where it is: what Qt reports there is no position, and writing it
+    // would lose the one remembered on another desktop.
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        ConfigDialog::saveWindowPos(pos());
     event->accept();
 }
 

@@ -74,6 +74,8 @@ struct Window : MainWindow
     QLabel *dot = findChild<QLabel *>("stateIndicator"), *word = findChild<QLabel *>("stateLabel"),
            *status = findChild<QLabel *>("statusLabel");
     QTimer *poll = findChild<QTimer *>("pollTimer");
+    int restyles = 0; // of the dot, once the window watches it
+    bool eventFilter(QObject *, QEvent *e) override { return (restyles += e->type() == QEvent::StyleChange), false; }
 };
 
 class TestQuorvel : public QObject
@@ -244,7 +246,11 @@ private slots:
         QTRY_COMPARE(w.poll->isActive() ? w.poll->interval() : -1, pollMs);
         QCOMPARE(contents(), file.toUtf8());
         QVERIFY(w.close());
-        QCOMPARE(ConfigDialog::loadConfig().windowPos, w.pos());
+        // Wayland tells no window where it is: there the file keeps what it held.
+        if (QGuiApplication::platformName() == "wayland")
+            QCOMPARE(contents(), file.toUtf8());
+        else
+            QCOMPARE(ConfigDialog::loadConfig().windowPos, w.pos());
         // The title kept whole, in UTF-8 as editors write it.
         QVERIFY(!file.contains("Titel=") || contents().contains("\nTitel=" + title.toUtf8() + '\n'));
     }
@@ -427,6 +433,7 @@ private slots:
         FakeDevice device;
         device.answer = [](const QByteArray &) { return Answer{200, power("ON"), 100}; };
         Window w;
+        w.show(); // polished: a restyle of the dot is then an event
         whenShown([&](QDialog *d) {
             const bool polled = QTest::qWaitFor([&] { return w.word->text() == "EIN"; }, 5000);
             field(d, "Allgemein", "Fenstertitel:")->setText("Küche ☰");
@@ -438,10 +445,12 @@ private slots:
         QCOMPARE(w.windowTitle() + '|' + w.status->text(), "Küche ☰|Konfiguration gespeichert.");
         QVERIFY(!w.poll->isActive());
         QCOMPARE(heard(), QStringList("Zustand: EIN|"));
-        // Asked anew, from the saved file; the same state: nothing to hear.
+        // Asked anew, from the saved file; the same state: nothing to hear, nor to see anew.
+        w.dot->installEventFilter(&w);
         QTRY_VERIFY(w.poll->isActive());
         QVERIFY(device.requests[1].startsWith("GET http://kueche.test/cm?cmnd=Power "));
         QCOMPARE(heard(), QStringList());
+        QCOMPARE(w.restyles, 0);
         writeConfig("[Allgemein]\nIntervall=3\n");
         QTRY_COMPARE(w.poll->interval(), 3000);
 
