@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # install_test.sh SOURCE_DIR, on an X server of its own (with_x.sh). Two copies in a scratch HOME: the
-# default DIR, named by its own title and started at login, and a DIR with a space beside it whose path
-# begins with the default's, new, named by hand, once given relative to where the installer runs. Each gets a
+# default DIR, named by its own title and started at login, and a DIR with a space and a % beside it
+# whose path begins with the default's, new, named by hand, once given relative to where the installer runs. Each gets a
 # launcher of its own, and a binary of the toolkit asked for, also after an install with the other one;
 # installing the default copy again leaves the other's launcher alone. Each copy's window carries its
 # launcher's id and the program's icon; closed as a window manager closes it, the copy ends with status 0
@@ -11,7 +11,7 @@ set -euxo pipefail
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 export HOME=$tmp/home XDG_DATA_HOME=$tmp/xdg XDG_CONFIG_HOME=$tmp/config
-install=$1/scripts/install flur=$tmp/home/.local/opt/quorvel kueche="$flur kueche"
+install=$1/scripts/install flur=$tmp/home/.local/opt/quorvel kueche="$flur 100% kueche"
 files() { (cd "$tmp" && find . -type f -exec md5sum {} + | LC_ALL=C sort -k 2); }
 toolkit() { readelf -d "$1/quorvel" | grep -o 'libQt[56]Core'; }
 mkdir -p "$flur" && printf '[Allgemein]\nTitel="Flur, \\"oben\\""\n' > "$flur/quorvel.config"
@@ -21,7 +21,7 @@ QUORVEL_QT=$((11 - QUORVEL_QT)) "$install"
 "$install" --autostart --name 'Küche' "$kueche" # a new DIR
 echo 'Titel=Anders' > "$kueche/quorvel.config" # --name comes first
 # Again, with DIR relative to where it runs: the same copy and launcher, by its whole path, no longer at login.
-(cd "$tmp/home/.local/opt" && "$install" --name 'Steckdose "Küche"' "quorvel kueche")
+(cd "$tmp/home/.local/opt" && "$install" --name 'Steckdose "Küche"' "quorvel 100% kueche")
 # The default copy again, which leaves the other's launcher alone.
 "$install" --autostart
 [ "$(toolkit "$flur")" = "libQt${QUORVEL_QT}Core" ]
@@ -33,7 +33,7 @@ grep -qx 'Name=Flur, "oben"' "$apps"/quorvel.desktop # each Exec starts its copy
 grep -qx 'Name=Steckdose "Küche"' "$apps"/quorvel-*.desktop
 for entry in "$XDG_CONFIG_HOME"/autostart/quorvel.desktop "$apps"/quorvel-*.desktop; do
     id=$(basename "$entry" .desktop)
-    eval "$(sed -n 's/^Exec=/program=/p' "$entry")"
+    eval "$(sed -n 's/%%/%/g; s/^Exec=/program=/p' "$entry")"
     "$program" & pid=$!
     window=$(timeout 20 xdotool search --sync --onlyvisible --pid $pid)
     # Its icon's sizes, then at 16 px a corner, clear, and the colours of its ground and of its dot:
@@ -54,6 +54,6 @@ for wrong in --frobnicate --name "$tmp/a $tmp/b" "$flur/quorvel.config/x"; do
     [ "$code: $(files)" = "2: $both" ] # one test: a failure on the left of && would not stop the script
 done
 "$install" --uninstall "$kueche"
-[ "$(files)" = "$(grep -v -e " ./${kueche#$tmp/}/quorvel$" -e '/quorvel-.*\.desktop$' <<< "$both")" ]
+[ "$(files)" = "$(grep -v -e " ./${kueche#$tmp/}/quorvel$" -e 'quorvel-.*\.desktop$' <<< "$both")" ]
 "$install" --uninstall
-[ "$(files | cut -c 53- | xargs)" = "quorvel kueche/quorvel.config quorvel/quorvel.config" ]
+[ "$(files | cut -c 53- | xargs)" = "quorvel 100% kueche/quorvel.config quorvel/quorvel.config" ]

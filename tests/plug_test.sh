@@ -62,6 +62,8 @@ done <<'CASES'
 |GET /cm?cmnd=Power On HTTP/1.1||HTTP/1.1 400 Bad Request {"WARNING":"Bad request"}
 --password x|GET /cm HTTP/1.1||HTTP/1.1 401 Unauthorized {"WARNING":"Need user=<username>&password=<password>"}
 --password x|GET /cm?cmnd=Power HTTP/1.1|Authorization: Basic YWRtaW46eA==|HTTP/1.1 200 OK {"POWER":"OFF"}
+--password x|GET /cm?cmnd=Power&user=admin&password=x HTTP/1.1||HTTP/1.1 200 OK {"POWER":"OFF"}
+--state on|GET /cm?cmnd=Power%20Toggle HTTP/1.1||HTTP/1.1 200 OK {"POWER":"OFF"}
 --api-off|GET /cm?cmnd=Power HTTP/1.1||
 |POST /cm?cmnd=Power+On HTTP/1.1||HTTP/1.1 200 OK {"POWER":"ON"}
 --delay 10500|GET /cm?cmnd=Power HTTP/1.1||HTTP/1.1 200 OK {"POWER":"OFF"}
