@@ -33,7 +33,7 @@ grep -qx 'Name=Flur, "oben"' "$apps"/quorvel.desktop # each Exec starts its copy
 grep -qx 'Name=Steckdose "Küche"' "$apps"/quorvel-*.desktop
 for entry in "$XDG_CONFIG_HOME"/autostart/quorvel.desktop "$apps"/quorvel-*.desktop; do
     id=$(basename "$entry" .desktop)
-    eval "$(sed -n 's/%%/%/g; s/^Exec=/program=/p' "$entry")"
+    eval "$(sed -n 's/%\(.\)/\1/g; s/^Exec=/program=/p' "$entry")" # a % escapes the next character
     "$program" & pid=$!
     window=$(timeout 20 xdotool search --sync --onlyvisible --pid $pid)
     # Its icon's sizes, then at 16 px a corner, clear, and the colours of its ground and of its dot:
