@@ -14,10 +14,13 @@ export HOME=$tmp/home XDG_DATA_HOME=$tmp/xdg XDG_CONFIG_HOME=$tmp/config
 install=$1/scripts/install flur=$tmp/home/.local/opt/quorvel kueche="$flur 100% kueche"
 files() { (cd "$tmp" && find . -type f -exec md5sum {} + | LC_ALL=C sort -k 2); }
 toolkit() { readelf -d "$1/quorvel" | grep -o 'libQt[56]Core'; }
-mkdir -p "$flur" && printf '[Allgemein]\nTitel="Flur, \\"oben\\""\n' > "$flur/quorvel.config"
-# First an install with the other toolkit: switching between installs builds what is asked each time.
+apps=$XDG_DATA_HOME/applications
+# First an install with the other toolkit, of a copy without a title yet: switching between installs
+# builds what is asked each time.
 QUORVEL_QT=$((11 - QUORVEL_QT)) "$install"
 [ "$(toolkit "$flur")" = "libQt$((11 - QUORVEL_QT))Core" ]
+grep -qx Name=Quorvel "$apps"/quorvel.desktop
+printf '[Allgemein]\nTitel="Flur, \\"oben\\""\n' > "$flur/quorvel.config"
 "$install" --autostart --name 'Küche' "$kueche" # a new DIR
 echo 'Titel=Anders' > "$kueche/quorvel.config" # --name comes first
 # Again, with DIR relative to where it runs: the same copy and launcher, by its whole path, no longer at login.
@@ -26,11 +29,10 @@ echo 'Titel=Anders' > "$kueche/quorvel.config" # --name comes first
 "$install" --autostart
 [ "$(toolkit "$flur")" = "libQt${QUORVEL_QT}Core" ]
 desktop-file-validate "$XDG_DATA_HOME"/applications/* "$XDG_CONFIG_HOME"/autostart/*
-apps=$XDG_DATA_HOME/applications
 cmp "$apps"/quorvel.desktop "$XDG_CONFIG_HOME"/autostart/quorvel.desktop
 [ "$(ls "$XDG_CONFIG_HOME"/autostart)" = quorvel.desktop ]
-grep -qx 'Name=Flur, "oben"' "$apps"/quorvel.desktop # each Exec starts its copy below
-grep -qx 'Name=Steckdose "Küche"' "$apps"/quorvel-*.desktop
+# Each copy's Exec is checked below by starting it.
+[ "$(grep -h ^Name= "$apps"/quorvel{,-*}.desktop)" = $'Name=Flur, "oben"\nName=Steckdose "Küche"' ]
 for entry in "$XDG_CONFIG_HOME"/autostart/quorvel.desktop "$apps"/quorvel-*.desktop; do
     id=$(basename "$entry" .desktop)
     eval "$(sed -n 's/%\(.\)/\1/g; s/^Exec=/program=/p' "$entry")" # a % escapes the next character

@@ -48,15 +48,17 @@ start() {
     "$plug" --port 0 "$@" > "$tmp/log" & pid=$!
     until [ -s "$tmp/log" ]; do sleep 0.01; done
     port=$(awk '{ print $NF; exit }' "$tmp/log")
+    SECONDS=0
 }
 # Each case: plug options | request line | an extra header | the answer's status line and body. A late
-# answer comes after the time that a plug drops a client that sends nothing.
+# answer comes, late, after the time that a plug drops a client that sends nothing.
 while IFS='|' read -r options request header expected; do
     start $options
     exec 3<>"/dev/tcp/127.0.0.1/$port"
     printf '%s\r\nHost: plug\r\n%s\r\n' "$request" "${header:+$header$'\r\n'}" >&3
     answer=$(tr -d '\r' <&3 | sed -n '1p;$p' | paste -sd ' ')
     [ "$answer" = "$expected" ] || { echo "FAIL: $options $request: '$answer'"; exit 1; }
+    [[ $options != --delay* || $SECONDS -ge 10 ]] || { echo "FAIL: $options: not late"; exit 1; }
     kill $pid && wait $pid # a stop asked for is a clean end
 done <<'CASES'
 |GET /cm?cmnd=Power On HTTP/1.1||HTTP/1.1 400 Bad Request {"WARNING":"Bad request"}
