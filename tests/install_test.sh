@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
-# install_test.sh SOURCE_DIR, on an X server of its own (with_x.sh). Two copies in a scratch HOME: the
-# default DIR, named by its own title and started at login, and a DIR with a space and a % beside it
-# whose path begins with the default's, new, named by hand, once given relative to where the installer runs. Each gets a
-# launcher of its own, and a binary of the toolkit asked for, also after an install with the other one;
-# installing the default copy again leaves the other's launcher alone. Each copy's window carries its
-# launcher's id and the program's icon; closed as a window manager closes it, the copy ends with status 0
-# and keeps its position. A usage error or a bad DIR exits 2 and changes nothing; uninstalling one leaves
-# the other whole, and every quorvel.config stays.
+# install_test.sh SOURCE_DIR, on an X server of its own (with_x.sh). Two copies in a scratch HOME with a
+# space in its path: the default DIR, named "Quorvel" while it has no title, then by its title, and
+# started at login; and a DIR with a % beside it whose path begins with the default's, new, named by
+# hand, once given relative to where the installer runs. Each gets a launcher of its own, and a binary
+# of the toolkit asked for, also after an install with the other one; installing the default copy
+# again leaves the other's launcher alone. Each copy's window carries its launcher's id and the
+# program's icon; closed as a window manager closes it, the copy ends with status 0 and keeps its
+# position. A usage error or a bad DIR exits 2 and changes nothing; uninstalling one leaves the other
+# whole, and every quorvel.config stays.
 set -euxo pipefail
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-export HOME=$tmp/home XDG_DATA_HOME=$tmp/xdg XDG_CONFIG_HOME=$tmp/config
-install=$1/scripts/install flur=$tmp/home/.local/opt/quorvel kueche="$flur 100% kueche"
+export HOME="$tmp/my home" XDG_DATA_HOME=$tmp/xdg XDG_CONFIG_HOME=$tmp/config
+install=$1/scripts/install flur=$HOME/.local/opt/quorvel kueche="$flur 100% kueche"
 files() { (cd "$tmp" && find . -type f -exec md5sum {} + | LC_ALL=C sort -k 2); }
 toolkit() { readelf -d "$1/quorvel" | grep -o 'libQt[56]Core'; }
 apps=$XDG_DATA_HOME/applications
@@ -24,7 +25,7 @@ printf '[Allgemein]\nTitel="Flur, \\"oben\\""\n' > "$flur/quorvel.config"
 "$install" --autostart --name 'Küche' "$kueche" # a new DIR
 echo 'Titel=Anders' > "$kueche/quorvel.config" # --name comes first
 # Again, with DIR relative to where it runs: the same copy and launcher, by its whole path, no longer at login.
-(cd "$tmp/home/.local/opt" && "$install" --name 'Steckdose "Küche"' "quorvel 100% kueche")
+(cd "$HOME/.local/opt" && "$install" --name 'Steckdose "Küche"' "quorvel 100% kueche")
 # The default copy again, which leaves the other's launcher alone.
 "$install" --autostart
 [ "$(toolkit "$flur")" = "libQt${QUORVEL_QT}Core" ]
@@ -58,4 +59,4 @@ done
 "$install" --uninstall "$kueche"
 [ "$(files)" = "$(grep -v -e " ./${kueche#$tmp/}/quorvel$" -e 'quorvel-.*\.desktop$' <<< "$both")" ]
 "$install" --uninstall
-[ "$(files | cut -c 53- | xargs)" = "quorvel 100% kueche/quorvel.config quorvel/quorvel.config" ]
+[ "$(files | cut -c 56- | xargs)" = "quorvel 100% kueche/quorvel.config quorvel/quorvel.config" ]
